@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include "ImageWriter.h"
+#include "PayloadInfo.h"
 #include "ProgramDescription.h"
 #include "tools/windowdesc/WindowDescription.h"
 #include "window/template/TemplateRegion.h"
@@ -80,18 +81,16 @@ int Run(const Options& options) {
     std::fprintf(stderr, "imagetool: %s\n", error.c_str());
     return 1;
   }
-  uint64_t payloadSize = 0;
+  PayloadInfo payload;
   if (!options.payload.empty()) {
-    struct stat info;
-    if (stat(options.payload.c_str(), &info) != 0) {
-      std::fprintf(stderr, "imagetool: cannot read the payload %s\n", options.payload.c_str());
+    if (!ReadPayloadInfo(options.payload, payload, error)) {
+      std::fprintf(stderr, "imagetool: %s\n", error.c_str());
       return 1;
     }
-    payloadSize = static_cast<uint64_t>(info.st_size);
     files.push_back(options.payload);
   }
   GeneratedImage image;
-  if (!WriteImage(program, options.payload, payloadSize, region, image, error)) {
+  if (!WriteImage(program, options.payload, payload, region, image, error)) {
     std::fprintf(stderr, "imagetool: %s: %s\n", options.description.c_str(), error.c_str());
     return 1;
   }

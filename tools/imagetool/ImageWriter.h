@@ -4,6 +4,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include "PayloadInfo.h"
 #include "ProgramDescription.h"
 
 namespace imagetool {
@@ -17,6 +18,6 @@ struct GeneratedImage {
 
 // payloadPath is embedded by reference (never copied); templateRegion is the written region.
 bool WriteImage(const ProgramDescription& program, const std::string& payloadPath,
-                uint64_t payloadSize, const std::string& templateRegion, GeneratedImage& out, std::string& error);
+                const PayloadInfo& payload, const std::string& templateRegion, GeneratedImage& out, std::string& error);
 
 }  // namespace imagetool

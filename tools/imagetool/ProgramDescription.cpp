@@ -25,7 +25,8 @@ bool ReadFile(const std::string& path, std::string& out) {
   return true;
 }
 
-// Splits a line into words; "quoted words" keep their blanks. Quoted words are marked by a
+// Splits a line into words; "quoted words" (or 'quoted' ones, which may hold a double quote)
+// keep their blanks. Quoted words are marked by a
 // leading '\x01' so that an empty quoted word stays a word.
 std::vector<std::string> SplitWords(const std::string& line, bool& ok) {
   std::vector<std::string> words;
@@ -34,8 +35,8 @@ std::vector<std::string> SplitWords(const std::string& line, bool& ok) {
   while (i < line.size()) {
     if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') { ++i; continue; }
     if (line[i] == '#') break;
-    if (line[i] == '"') {
-      size_t end = line.find('"', i + 1);
+    if (line[i] == '"' || line[i] == '\'') {
+      size_t end = line.find(line[i], i + 1);
       if (end == std::string::npos) { ok = false; return words; }
       words.push_back("\x01" + line.substr(i + 1, end - i - 1));
       i = end + 1;

@@ -1,7 +1,8 @@
 // The readable description of a compiled program: what its image holds.
 //
 // The language is line based; '#' starts a comment; words are separated by blanks and a word in
-// double quotes may hold blanks (no escapes: a backslash is a backslash). Paths are relative to
+// double quotes may hold blanks, one in single quotes may hold a double quote (no escapes: a
+// backslash is a backslash). Paths are relative to
 // the file that names them.
 //
 //   program kind 3 reserved 0 highest-serial 0x10230

@@ -1,0 +1,62 @@
+#include "installer/InstallPath.h"
+#include "installer/ProgramCalls.h"
+#include "program_pool.h"
+
+namespace installer {
+namespace {
+
+// The product's deepest file lies about 60 bytes below the folder; Win32 paths end at 259.
+constexpr size_t kLongestFolder = 180;
+
+const char* const kRefusedInNames[] = {"/", "*", "?", "\"", "<", ">", "|"};
+
+// Splits at single-byte separators only: a GBK character's trail byte may be 0x5C.
+bool EveryPartIsAName(const std::string& folder) {
+  size_t partStart = 3;
+  for (size_t i = 3; i <= folder.size(); ++i) {
+    bool end = i == folder.size() || folder[i] == '\\';
+    if (!end) {
+      if (static_cast<unsigned char>(folder[i]) & 0x80) ++i;
+      continue;
+    }
+    std::string part = folder.substr(partStart, i - partStart);
+    if (part.empty() || part == "." || part == ".." || part.back() == ' ') return false;
+    partStart = i + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string InstallFolderFor(const std::string& picked) {
+  return ReplaceText(picked + pool::Text(pool::ProductSuffix), pool::Text(pool::DoubleSeparator),
+                     pool::Text(pool::Separator));
+}
+
+std::string TidyFolder(const std::string& typed) {
+  size_t first = typed.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  std::string folder = typed.substr(first, typed.find_last_not_of(' ') + 1 - first);
+  folder = ReplaceText(folder, pool::Text(pool::DoubleSeparator), pool::Text(pool::Separator));
+  // A trailing separator goes, unless it is a GBK trail byte.
+  while (folder.size() > 3 && folder.back() == '\\' && !(static_cast<unsigned char>(folder[folder.size() - 2]) & 0x80))
+    folder.pop_back();
+  return folder;
+}
+
+bool IsUsableFolder(const std::string& folder) {
+  if (folder.size() < 4 || folder.size() > kLongestFolder) return false;
+  std::string drive = ToUpperCase(folder.substr(0, 1));
+  if (drive[0] < 'A' || drive[0] > 'Z') return false;
+  if (FindText(folder, pool::Text(pool::DriveRoot)) != 2) return false;  // "X:\" and no other colon
+  if (FindText(folder, pool::Text(pool::DriveColon), 3) != -1) return false;
+  for (const char* refused : kRefusedInNames)
+    if (FindText(folder, refused) != -1) return false;
+  for (unsigned char c : folder)
+    if (c < 0x20) return false;
+  return EveryPartIsAName(folder);
+}
+
+std::string DriveOf(const std::string& folder) { return ToUpperCase(folder.substr(0, 1)) + pool::Text(pool::DriveColon); }
+
+}  // namespace installer

@@ -1,0 +1,21 @@
+// The installation folder: built from the user's choice, and checked before anything is written.
+#pragma once
+#include <string>
+
+namespace installer {
+
+// The folder the user picked followed by the product's own folders, with doubled separators made
+// single (a drive root already ends in one).
+std::string InstallFolderFor(const std::string& picked);
+
+// The folder as typed: blanks around it and trailing separators dropped.
+std::string TidyFolder(const std::string& typed);
+
+// A usable folder is a full path on a drive ("X:\..."), with no characters Windows refuses in
+// names, no empty, "." or ".." parts, and short enough for the product's files below it.
+bool IsUsableFolder(const std::string& folder);
+
+// "X:" of a usable folder.
+std::string DriveOf(const std::string& folder);
+
+}  // namespace installer

@@ -1,0 +1,163 @@
+// An installation is a chain of small steps; each one that can fail says so, and a failed chain
+// leaves nothing registered and brings the user back to choose another folder.
+#include "installer/Installation.h"
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "installer/InstallPath.h"
+#include "installer/InstallerIds.h"
+#include "installer/ProgramCalls.h"
+#include "program_pool.h"
+#include "runtime/Runtime.h"
+
+namespace installer {
+namespace {
+
+constexpr int32_t kLocalMachine = 4;
+constexpr int32_t kDesktopFolder = 3, kProgramsFolder = 6, kApplicationData = 8;
+constexpr int32_t kNotice = MB_OK | MB_ICONINFORMATION;
+constexpr int32_t kShowNormal = 2;
+// Room kept free beyond the archive and its files: folders, the record, the shortcuts.
+constexpr uint64_t kSpareRoom = 4u << 20;
+
+uint32_t ViewPayloadSize();
+
+struct Installation {
+  std::string folder;                  // F, without a trailing separator
+  std::string archive;                 // F + "\zip.tmp"
+  std::vector<std::string> shortcuts;  // every shortcut file made
+  std::string group;                   // the program group folder G, or empty
+};
+
+std::string Quoted(const std::string& path) { return pool::Text(pool::Quote) + path + pool::Text(pool::Quote); }
+std::string InFolder(const Installation& setup, uint32_t item) { return setup.folder + pool::Text(item); }
+
+void Tell(uint32_t message) { ShowMessageBox(pool::Text(message), kNotice, pool::Text(pool::MessageTitle)); }
+
+bool Checked(uint32_t box) { return GetIntProperty(box, kCheckBoxChecked) != 0; }
+
+void ShowPage(Page page) { SetIntProperty(kPages, kCurrentPage, page); }
+
+// Lets the window repaint before a step that keeps the thread busy.
+void LetWindowPaint() { rt::RuntimeNotify(rt::kNotifyProcessMessages, 0, 0); }
+
+bool EnoughRoom(const std::string& folder) {
+  std::string root = DriveOf(folder) + pool::Text(pool::Separator);
+  ULARGE_INTEGER available = {}, total = {}, free = {};
+  if (!rt::CallDeclared(kGetDiskFreeSpace, root.c_str(), &available, &total, &free)) return true;  // unknown: let the write tell
+  uint64_t needed = static_cast<uint64_t>(ViewPayloadSize()) + pool::kPayloadUnpackedSize + kSpareRoom;
+  return available.QuadPart >= needed;
+}
+
+// The folder's missing levels, outermost first (each call makes one level).
+void CreateFolders(const std::string& folder) {
+  for (size_t i = 3; i <= folder.size(); ++i) {
+    if (i < folder.size() && (static_cast<unsigned char>(folder[i]) & 0x80)) {
+      ++i;
+      continue;
+    }
+    if (i == folder.size() || folder[i] == '\\') CreateFolder(folder.substr(0, i));
+  }
+}
+
+bool CheckFolder(Installation& setup) {
+  setup.folder = TidyFolder(GetTextProperty(kFolderBox, kEditContent));
+  if (!IsUsableFolder(setup.folder)) return Tell(pool::BadPathMessage), false;
+  if (GetDiskTotalSpace(DriveOf(setup.folder)) == -1) return Tell(pool::BadDriveMessage), false;
+  if (!EnoughRoom(setup.folder)) return Tell(pool::NoSpaceMessage), false;
+  SetTextProperty(kFolderBox, kEditContent, setup.folder);
+  setup.archive = InFolder(setup, pool::ArchiveFile);
+  return true;
+}
+
+bool WritePayload(const Installation& setup) {
+  CreateFolders(setup.folder);
+  return WriteBytesToFile(setup.archive, pool::Bytes(pool::Payload));
+}
+
+bool UnpackProduct(const Installation& setup) {
+  ShowProgress(0);
+  return Unpack(kWindow, kZipUnit, setup.archive, setup.folder) == 1;
+}
+
+void Register(const Installation& setup) {
+  WriteRegistryValue(kLocalMachine, pool::Text(pool::DisplayIconPath), InFolder(setup, pool::MainProgram));
+  WriteRegistryValue(kLocalMachine, pool::Text(pool::DisplayNamePath), pool::Text(pool::DisplayName));
+  WriteRegistryValue(kLocalMachine, pool::Text(pool::DisplayVersionPath), pool::Text(pool::DisplayVersion));
+  WriteRegistryValue(kLocalMachine, pool::Text(pool::UninstallStringPath), Quoted(InFolder(setup, pool::Uninstaller)));
+  WriteRegistryValue(kLocalMachine, pool::Text(pool::PublisherPath), pool::Text(pool::Publisher));
+}
+
+// The shortcut file always ends in ".lnk": the name handed on already has its extension, so a dot
+// elsewhere in the path cannot leave the file without one.
+void MakeShortcut(Installation& setup, std::string file, uint32_t target) {
+  std::string extension = pool::Text(pool::ShortcutExtension);
+  if (file.size() < extension.size() || file.compare(file.size() - extension.size(), extension.size(), extension) != 0)
+    file += extension;
+  if (CreateShortcut(file, InFolder(setup, target), pool::Text(pool::DisplayName), setup.folder)) setup.shortcuts.push_back(file);
+}
+
+void MakeShortcuts(Installation& setup) {
+  if (Checked(kDesktopBox))
+    MakeShortcut(setup, GetSpecialFolder(kDesktopFolder) + pool::Text(pool::DesktopShortcut), pool::MainProgram);
+  if (Checked(kStartMenuBox)) {
+    std::string programs = GetSpecialFolder(kProgramsFolder);
+    if (!programs.empty()) {
+      setup.group = programs + pool::Text(pool::ProgramGroup);
+      CreateFolder(setup.group);
+      MakeShortcut(setup, setup.group + pool::Text(pool::Separator) + pool::Text(pool::ProgramGroup), pool::MainProgram);
+      MakeShortcut(setup, setup.group + pool::Text(pool::UninstallShortcut), pool::Uninstaller);
+    }
+  }
+  if (Checked(kQuickLaunchBox)) {
+    std::string data = GetSpecialFolder(kApplicationData);
+    if (!data.empty()) {
+      std::string quickLaunch = data + pool::Text(pool::QuickLaunchFolder);
+      CreateFolders(quickLaunch.substr(0, quickLaunch.size() - 1));
+      MakeShortcut(setup, quickLaunch + pool::Text(pool::DesktopShortcut), pool::MainProgram);
+    }
+  }
+}
+
+// The record the uninstaller reads: each entry in a section of its own name.
+void WriteRecord(const Installation& setup) {
+  std::string record = InFolder(setup, pool::UninstallRecord);
+  std::string shortcuts;
+  for (const std::string& shortcut : setup.shortcuts)
+    shortcuts += (shortcuts.empty() ? "" : pool::Text(pool::ShortcutListSeparator)) + shortcut;
+  WriteIniEntry(record, pool::Text(pool::RecordPath), pool::Text(pool::RecordPath), setup.folder);
+  WriteIniEntry(record, pool::Text(pool::RecordShortcut), pool::Text(pool::RecordShortcut), shortcuts);
+  WriteIniEntry(record, pool::Text(pool::RecordGroup), pool::Text(pool::RecordGroup), setup.group);
+}
+
+void Fail(const Installation& setup) {
+  RemoveFile(setup.archive);
+  ShowPage(kCustomPage);
+  Tell(pool::InstallFailedMessage);
+}
+
+// The payload's length word.
+uint32_t ViewPayloadSize() { return static_cast<const uint32_t*>(pool::Bytes(pool::Payload))[1]; }
+
+}  // namespace
+
+void ShowProgress(int32_t percent) {
+  SetTextProperty(kPercentLabel, kLabelCaption, ToText(percent) + pool::Text(pool::PercentSuffix));
+  SetIntProperty(kProgressBar, kProgressPosition, percent);
+}
+
+void Install() {
+  Installation setup;
+  if (!CheckFolder(setup)) return;
+  ShowPage(kProgressPage);
+  ShowProgress(0);
+  LetWindowPaint();
+  if (!WritePayload(setup) || !UnpackProduct(setup)) return Fail(setup);
+  RemoveFile(setup.archive);
+  Register(setup);
+  MakeShortcuts(setup);
+  WriteRecord(setup);
+  ShowPage(kFinishPage);
+}
+
+}  // namespace installer

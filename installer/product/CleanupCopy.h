@@ -1,0 +1,36 @@
+// Finishing an uninstall from a copy of the uninstaller outside the installation folder.
+//
+// A running program cannot delete its own file, and Uninstall.exe lives in the folder it has to
+// remove. So it copies itself to the temporary folder and starts the copy, which waits for the
+// original to end and then removes the whole installation folder. The copy is opened with
+// delete-on-close and that handle is inherited by the copy itself, so the system deletes the
+// copy's file when the copy ends: nothing is left behind.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace product {
+
+constexpr char kCleanupSwitch[] = "/cleanup";
+
+struct CleanupRequest {
+  HANDLE original = nullptr;  // the first uninstaller process, inherited (synchronise access)
+  std::string folder;         // the installation folder to remove
+};
+
+// Where the copy started by process `processId` lives: %TEMP%\Veltaro-Uninstall-<pid>.exe.
+std::string CleanupCopyPath(DWORD processId);
+
+// Copies this program to the temporary folder and starts it on `folder`; false when the copy
+// could not be made or started (nothing is left behind then).
+bool StartCleanupCopy(const std::string& folder);
+
+// Reads "<program> /cleanup <handle> <folder as hex>"; false for any other command line.
+// The folder travels as hex digits so that no GBK byte can upset command-line quoting.
+bool ParseCleanupRequest(const char* commandLine, CleanupRequest& request);
+
+std::string ToHex(const std::string& bytes);
+bool FromHex(const std::string& hex, std::string& bytes);
+
+}  // namespace product

@@ -1,0 +1,56 @@
+#include "installer/product/UninstallRecord.h"
+
+#include <windows.h>
+
+#include "installer/product/GbkPath.h"
+
+namespace product {
+
+namespace {
+
+constexpr char kFolderEntry[] = "路径";
+constexpr char kShortcutEntry[] = "快捷方式";
+constexpr char kGroupEntry[] = "程序组";
+constexpr char kShortcutDelimiter = '|';
+
+// The installer names the section after the entry.
+std::string ReadEntry(const std::string& iniPath, const char* name) {
+  std::string value(32768, '\0');
+  const DWORD length = GetPrivateProfileStringA(name, name, "", &value[0], static_cast<DWORD>(value.size()),
+                                                iniPath.c_str());
+  value.resize(length);
+  return path::Trim(value);
+}
+
+std::vector<std::string> SplitShortcuts(const std::string& list) {
+  std::vector<std::string> shortcuts;
+  for (const std::string& part : path::Split(list, kShortcutDelimiter)) {
+    const std::string shortcut = path::Trim(part);
+    if (!shortcut.empty()) shortcuts.push_back(shortcut);
+  }
+  return shortcuts;
+}
+
+}  // namespace
+
+UninstallRecord ReadUninstallRecord(const std::string& folder) {
+  const std::string iniPath = path::Join(folder, kRecordFileName);
+  UninstallRecord record;
+  record.folder = ReadEntry(iniPath, kFolderEntry);
+  record.shortcuts = SplitShortcuts(ReadEntry(iniPath, kShortcutEntry));
+  record.programGroup = ReadEntry(iniPath, kGroupEntry);
+  return record;
+}
+
+RecordProblem CheckUninstallRecord(const UninstallRecord& record, const std::string& recordFolder) {
+  if (!path::FileExists(path::Join(recordFolder, kRecordFileName))) return RecordProblem::NoRecord;
+  if (record.folder.empty()) return RecordProblem::NoFolder;
+  if (!path::IsDrivePath(record.folder)) return RecordProblem::NotDrivePath;
+  // Judge the resolved path: "C:\Veltaro\.." is a drive root too.
+  const std::string folder = path::Normalised(record.folder);
+  if (folder.empty() || path::IsDriveRoot(folder)) return RecordProblem::DriveRoot;
+  if (!path::SameFolder(folder, recordFolder)) return RecordProblem::OtherFolder;
+  return RecordProblem::None;
+}
+
+}  // namespace product

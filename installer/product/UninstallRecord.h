@@ -1,0 +1,37 @@
+// The uninstall record "Uninstall.ini" that the installer leaves in the installation folder.
+//
+// Each entry is its own section with an entry of the same name: [路径] 路径=F,
+// [快捷方式] 快捷方式=shortcut files separated by "|", [程序组] 程序组=G.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace product {
+
+constexpr char kRecordFileName[] = "Uninstall.ini";
+
+struct UninstallRecord {
+  std::string folder;                  // the installation folder, as the installer wrote it
+  std::vector<std::string> shortcuts;  // shortcut files the installer made (may be empty)
+  std::string programGroup;            // the Start-menu folder of the program group (may be empty)
+};
+
+// Why a record cannot be acted on; None when it can.
+enum class RecordProblem {
+  None,
+  NoRecord,       // no Uninstall.ini in the folder
+  NoFolder,       // the installation path is empty
+  NotDrivePath,   // not an absolute path on a drive letter
+  DriveRoot,      // the path names a whole drive
+  OtherFolder,    // the path is not the folder the record lies in
+};
+
+// Reads the record in `folder`; missing entries come back empty.
+UninstallRecord ReadUninstallRecord(const std::string& folder);
+
+// Decides whether the installation folder of `record`, read from `recordFolder`, may be
+// removed whole: it must be a real folder below a drive root, and the very folder that holds
+// the record (a record copied elsewhere, or edited, must not send us into another folder).
+RecordProblem CheckUninstallRecord(const UninstallRecord& record, const std::string& recordFolder);
+
+}  // namespace product

@@ -1,0 +1,49 @@
+// The library's entry points: its notification function and its one command.
+#include "services/style/StyleLib.h"
+
+#include "runtime/Notify.h"
+#include "services/style/Registry.h"
+#include "services/style/Scheme.h"
+#include "services/style/TakeOver.h"
+
+namespace stylelib {
+namespace {
+
+constexpr int32_t kNotifyRuntimeStarted = 1;
+
+// Kept for completeness of the library contract; the look needs nothing from the runtime.
+rt::NotifyEntry g_runtimeEntry = nullptr;
+
+bool IsScheme(int32_t scheme) { return scheme >= 1 && scheme <= 3; }
+
+}  // namespace
+
+int32_t Notify(int32_t code, int32_t first, int32_t) {
+  if (code != kNotifyRuntimeStarted) return -1;
+  g_runtimeEntry = reinterpret_cast<rt::NotifyEntry>(static_cast<uintptr_t>(static_cast<uint32_t>(first)));
+  return 0;
+}
+
+void SetVisualStyle(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args) {
+  const int32_t scheme = (argCount >= 1 && args && args[0].Given()) ? args[0].Int() : 0;
+  StoreScheme(scheme);
+  int32_t answer = 0;
+  if (IsScheme(scheme)) {
+    // Off first, so every control is taken over again in the new colours.
+    SwitchOff();
+    SwitchOn();
+    answer = 1;
+  } else {
+    answer = SwitchOff();
+  }
+  if (result) rt::SetInt(result, answer);
+}
+
+bool IsTakenOver(HWND window) {
+  const ControlRecord* record = registry::Find(window);
+  return record && !record->dormant;
+}
+
+int32_t TakenOverCount() { return registry::ActiveCount(); }
+
+}  // namespace stylelib

@@ -1,0 +1,50 @@
+// The archive file as minizip reads it: a Win32 file handle of our own behind minizip's table of
+// file functions. minizip reads headers one byte at a time, so small reads are served from a
+// read-ahead window; the 16,384-byte data reads go to the file directly.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <memory>
+
+#include <ioapi.h>
+
+#include "services/zip/Win32Handle.h"
+
+namespace ziplib {
+
+class ZipFileSource {
+ public:
+  ZipFileSource();
+
+  // Fills minizip's tables with our functions; the stream they hand around is this object.
+  void Fill(zlib_filefunc64_def* functions);
+
+  // Opens an existing file for reading, sharing reads with others.
+  bool Open(const char* fileName);
+  void Close();
+  bool IsOpen() const { return file_.Valid(); }
+
+  uint32_t Read(void* buffer, uint32_t size);
+  bool Seek(uint64_t offset, int origin);
+  uint64_t Tell() const { return position_; }
+  bool Failed() const { return failed_; }
+
+  // Reads size bytes at offset without disturbing the position minizip relies on.
+  bool ReadAt(uint64_t offset, void* buffer, uint32_t size);
+
+ private:
+  static constexpr uint32_t kWindowSize = 8192;
+
+  uint32_t ReadFromFile(uint64_t offset, void* buffer, uint32_t size);
+  bool FillWindow(uint64_t offset);
+
+  FileHandle file_;                         // the archive, opened for reading
+  uint64_t size_ = 0;                       // file length at open
+  uint64_t position_ = 0;                   // where minizip's next read starts
+  bool failed_ = false;                     // a read of the file failed
+  std::unique_ptr<uint8_t[]> window_;       // read-ahead copy of the file around position_
+  uint64_t windowStart_ = 0;                // file offset of window_[0]
+  uint32_t windowLength_ = 0;               // valid bytes in window_
+};
+
+}  // namespace ziplib

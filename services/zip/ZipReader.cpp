@@ -1,0 +1,294 @@
+#include "services/zip/ZipReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "services/zip/EnsurePath.h"
+#include "services/zip/EntryName.h"
+#include "services/zip/GbkPath.h"
+
+namespace ziplib {
+namespace {
+
+constexpr uint32_t kBufferSize = 16384;                  // inflated data moves in pieces of this size
+constexpr uint16_t kExtendedTimestampId = 0x5455;        // "UT"
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+constexpr uint32_t kFlagEncrypted = 0x0001;
+
+uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Read32(const uint8_t* p) { return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24; }
+
+FILETIME FromUnixSeconds(uint32_t seconds) {
+  const uint64_t ticks = static_cast<uint64_t>(seconds) * 10000000ull + kUnixEpochAsFileTime;
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// The DOS date and time as they stand: no time-zone shift.
+FILETIME FromDosDateTime(uint32_t dosDateTime) {
+  FILETIME time = {};
+  DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &time);
+  return time;
+}
+
+// The times of one "UT" block: a flags byte, then the write, access and creation times whose
+// flag bits 0, 1 and 2 are set, in that order. A time that does not fit in the block is not read.
+void ReadTimestampBlock(const uint8_t* data, size_t length, ZipEntryInfo* info) {
+  if (length < 1) return;
+  const uint8_t flags = data[0];
+  FILETIME* const targets[] = {&info->writeTime, &info->accessTime, &info->creationTime};
+  size_t at = 1;
+  for (int bit = 0; bit < 3; ++bit) {
+    if (!(flags & (1 << bit))) continue;
+    if (at + 4 > length) return;
+    *targets[bit] = FromUnixSeconds(Read32(data + at));
+    at += 4;
+  }
+}
+
+std::string CurrentFolderWithSeparator() {
+  char folder[MAX_PATH + 1] = {};
+  const DWORD length = GetCurrentDirectoryA(sizeof(folder), folder);
+  std::string base(folder, length < sizeof(folder) ? length : 0);
+  if (!gbk::EndsWithBackslash(base)) base += '\\';
+  return base;
+}
+
+}  // namespace
+
+uint32_t AttributesFromExternal(uint32_t external, const char* name) {
+  const size_t nameLength = std::strlen(name);
+  const bool unixDirectory = external & 0x40000000u;
+  const bool dosDirectory = external & FILE_ATTRIBUTE_DIRECTORY;
+  // Some writers (the jar tool among them) mark folder entries only by the trailing "/".
+  const bool slashDirectory = nameLength > 0 && name[nameLength - 1] == '/';
+  uint32_t attributes = FILE_ATTRIBUTE_NORMAL;
+  if (unixDirectory || dosDirectory || slashDirectory) attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_NORMAL;
+  attributes |= external & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  const bool ownerMayWrite = external & 0x00800000u;
+  if (!ownerMayWrite || (external & FILE_ATTRIBUTE_READONLY)) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes;
+}
+
+void ApplyExtendedTimestamp(const uint8_t* extra, size_t size, ZipEntryInfo* info) {
+  size_t at = 0;
+  while (size >= at + 5) {
+    const uint16_t id = Read16(extra + at);
+    const size_t length = Read16(extra + at + 2);
+    if (id == kExtendedTimestampId) {
+      ReadTimestampBlock(extra + at + 4, std::min(length, size - at - 4), info);
+      return;
+    }
+    at += 4 + length;
+  }
+}
+
+ZipReader::ZipReader() : buffer_(new uint8_t[kBufferSize]) {}
+
+ZipReader::~ZipReader() { Close(); }
+
+uint32_t ZipReader::Open(const char* fileName) {
+  if (archive_) return kZipAlreadyOpen;
+  if (!fileName) return kZipBadArgument;
+  zlib_filefunc64_def functions;
+  source_.Fill(&functions);
+  archive_ = unzOpen2_64(fileName, &functions);
+  if (!archive_) {
+    source_.Close();
+    return kZipCannotOpen;  // no such file, no read access, or no central directory
+  }
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(archive_, &global) != UNZ_OK || global.number_entry > 0x7fffffff) {
+    Close();
+    return kZipCannotOpen;
+  }
+  entryCount_ = static_cast<int32_t>(global.number_entry);
+  position_ = -1;
+  cachedIndex_ = -1;
+  baseFolder_ = CurrentFolderWithSeparator();
+  return kZipOk;
+}
+
+uint32_t ZipReader::Close() {
+  if (!archive_) return kZipNotOpen;
+  CloseOpenEntry();
+  unzClose(archive_);
+  archive_ = nullptr;
+  source_.Close();
+  entryCount_ = 0;
+  position_ = -1;
+  cachedIndex_ = -1;
+  return kZipOk;
+}
+
+void ZipReader::CloseOpenEntry() {
+  if (!entryOpen_) return;
+  unzCloseCurrentFile(archive_);
+  entryOpen_ = false;
+}
+
+uint32_t ZipReader::GetEntry(int32_t index, ZipEntryInfo* info) {
+  if (!archive_) return kZipNotOpen;
+  CloseOpenEntry();
+  if (!info || index < -1 || index >= entryCount_) return kZipBadArgument;
+  if (index == -1) {
+    *info = {};
+    info->index = entryCount_;
+    return kZipOk;
+  }
+  if (index != cachedIndex_) {
+    const uint32_t moved = MoveTo(index);
+    if (moved != kZipOk) return moved;
+    const uint32_t read = ReadEntry(index);
+    if (read != kZipOk) return read;
+  }
+  *info = cached_;
+  return kZipOk;
+}
+
+// minizip walks forwards only: back to the first entry when the index lies behind us.
+uint32_t ZipReader::MoveTo(int32_t index) {
+  if (position_ < 0 || index < position_) {
+    position_ = -1;
+    if (unzGoToFirstFile(archive_) != UNZ_OK) return kZipHeaderMismatch;
+    position_ = 0;
+  }
+  while (position_ < index) {
+    if (unzGoToNextFile(archive_) != UNZ_OK) {
+      position_ = -1;
+      return kZipHeaderMismatch;
+    }
+    ++position_;
+  }
+  return kZipOk;
+}
+
+// Reads the central record of the current entry, checks its local header against it and reads
+// the local extra field for the times.
+uint32_t ZipReader::ReadEntry(int32_t index) {
+  cachedIndex_ = -1;
+  unz_file_info64 record;
+  if (unzGetCurrentFileInfo64(archive_, &record, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return kZipHeaderMismatch;
+  std::string name(record.size_filename, '\0');
+  if (unzGetCurrentFileInfo64(archive_, nullptr, name.data(), record.size_filename, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return kZipHeaderMismatch;
+  }
+
+  std::vector<uint8_t> extra;
+  const uint32_t local = ReadLocalHeader(name, &extra);
+  if (local != kZipOk) return local;
+
+  ZipEntryInfo& info = cached_;
+  info = {};
+  info.index = index;
+  const size_t kept = std::min<size_t>(name.size(), sizeof(info.name) - 1);
+  std::memcpy(info.name, name.data(), kept);
+  info.name[kept] = '\0';
+  info.attributes = AttributesFromExternal(static_cast<uint32_t>(record.external_fa), info.name);
+  info.writeTime = info.accessTime = info.creationTime = FromDosDateTime(static_cast<uint32_t>(record.dosDate));
+  ApplyExtendedTimestamp(extra.data(), extra.size(), &info);
+  info.compressedSize = static_cast<uint32_t>(record.compressed_size);
+  info.uncompressedSize = static_cast<uint32_t>(record.uncompressed_size);
+  cachedRecord_ = {static_cast<uint32_t>(record.compression_method), static_cast<uint32_t>(record.flag),
+                   record.uncompressed_size};
+  cachedIndex_ = index;
+  return kZipOk;
+}
+
+// Opening the entry makes minizip compare the local header's method, CRC, sizes and name length
+// with the central record; the name itself must match too, since that is what gets extracted.
+// The local extra field is read while the entry is open.
+uint32_t ZipReader::ReadLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra) {
+  if (unzOpenCurrentFile(archive_) != UNZ_OK) return kZipHeaderMismatch;
+  entryOpen_ = true;
+  const uint32_t result = ReadOpenLocalHeader(centralName, extra);
+  CloseOpenEntry();
+  return result;
+}
+
+uint32_t ZipReader::ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra) {
+  const int extraSize = unzGetLocalExtrafield(archive_, nullptr, 0);
+  if (extraSize < 0) return kZipBadExtraField;
+  const uint64_t dataStart = unzGetCurrentFileZStreamPos64(archive_);
+  const uint64_t nameAndExtra = centralName.size() + static_cast<uint64_t>(extraSize);
+  if (dataStart < nameAndExtra) return kZipHeaderMismatch;
+  std::string localName(centralName.size(), '\0');
+  if (!source_.ReadAt(dataStart - nameAndExtra, localName.data(), static_cast<uint32_t>(localName.size())) ||
+      localName != centralName) {
+    return kZipHeaderMismatch;
+  }
+  extra->resize(static_cast<size_t>(extraSize));
+  if (extraSize > 0 && unzGetLocalExtrafield(archive_, extra->data(), static_cast<unsigned>(extraSize)) != extraSize) {
+    return kZipBadExtraField;
+  }
+  return kZipOk;
+}
+
+uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
+  if (!archive_) return kZipNotOpen;
+  CloseOpenEntry();
+  if (!targetFile || index < 0 || index >= entryCount_) return kZipBadArgument;
+  ZipEntryInfo info;
+  const uint32_t found = GetEntry(index, &info);
+  if (found != kZipOk) return found;
+  if (info.attributes & FILE_ATTRIBUTE_DIRECTORY) return CreateEntryFolder(info.name);
+
+  const std::string target(targetFile);
+  if (target.size() >= MAX_PATH) return kZipCannotOpen;
+  CreateTargetFolders(target);
+  FileHandle output(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes, nullptr));
+  if (!output.Valid()) return kZipCannotOpen;
+  const bool copied = CopyEntryData(output.Get());
+  if (copied && GetFileType(output.Get()) == FILE_TYPE_DISK) {
+    SetFileTime(output.Get(), &info.creationTime, &info.accessTime, &info.writeTime);
+  }
+  return copied ? kZipOk : kZipCannotExtract;
+}
+
+// A folder entry becomes base folder + its name, with every missing folder along it.
+uint32_t ZipReader::CreateEntryFolder(const char* entryName) {
+  const std::string relative = gbk::SlashesToBackslashes(entryName);
+  if (!IsContainedEntryName(relative)) return kZipCannotOpen;
+  return EnsurePath(baseFolder_ + relative, true) ? kZipOk : kZipCannotOpen;
+}
+
+// A relative target gets its folders under the base folder; absolute ones are the caller's.
+void ZipReader::CreateTargetFolders(const std::string& target) {
+  const size_t separator = gbk::LastSeparator(target);
+  if (separator == std::string::npos || separator == 0) return;
+  const std::string folder = target.substr(0, separator);
+  if (folder[0] == '/' || folder[0] == '\\') return;
+  if (folder.size() > 1 && folder[1] == ':') return;
+  if (folder.find("../") != std::string::npos || folder.find("..\\") != std::string::npos) return;
+  EnsurePath(baseFolder_ + gbk::SlashesToBackslashes(folder), true);
+}
+
+// Streams the entry into the file through the one buffer. The entry must produce exactly its
+// recorded size and its CRC must match: a damaged entry is an error, never a file reported good.
+bool ZipReader::CopyEntryData(HANDLE output) {
+  if (cachedRecord_.flags & kFlagEncrypted) return false;  // no decryption here
+  if (cachedRecord_.method != 0 && cachedRecord_.method != Z_DEFLATED) return false;
+  if (unzOpenCurrentFile(archive_) != UNZ_OK) return false;
+  entryOpen_ = true;
+  uint64_t written = 0;
+  bool failed = false;
+  for (;;) {
+    const int got = unzReadCurrentFile(archive_, buffer_.get(), kBufferSize);
+    if (got < 0) {
+      failed = true;
+      break;
+    }
+    if (got == 0) break;
+    DWORD put = 0;
+    if (!WriteFile(output, buffer_.get(), static_cast<DWORD>(got), &put, nullptr) || put != static_cast<DWORD>(got)) {
+      failed = true;
+      break;
+    }
+    written += static_cast<uint32_t>(got);
+  }
+  const int closed = unzCloseCurrentFile(archive_);  // reports a CRC mismatch once all data was read
+  entryOpen_ = false;
+  return !failed && written == cachedRecord_.uncompressedSize && closed == UNZ_OK;
+}
+
+}  // namespace ziplib

@@ -1,0 +1,368 @@
+// Drives the running installer the way a person does: it finds the installer's window on the
+// screen, moves the mouse and clicks, types on the keyboard, and reads what the window shows.
+// Positions are given in the coordinates of the page shown (its 506 x 326 picture).
+//
+//   installer_driver find                       the window's screen rectangle
+//   installer_driver click X Y                  a left click on the page
+//   installer_driver type X Y TEXT              click into the control there, clear it, type TEXT
+//   installer_driver text-at X Y                the text of the control at that point
+//   installer_driver enabled-at X Y             1 when the control there is enabled
+//   installer_driver visible                    every visible control: class, page rect, text
+//   installer_driver pixel X Y                  the colour on screen there, as RRGGBB
+//   installer_driver box [SECONDS]              waits for a message box; prints caption and text
+//   installer_driver answer ID                  presses button ID of the open box
+//   installer_driver browse PATH|cancel         picks PATH (e.g. "D:\") in the folder dialog
+//   installer_driver wait-gone [SECONDS]        waits until the installer's window has closed
+// Texts are read and written in the system code page (GBK); the exit code is 0 on success.
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kCaption[] = "Veltaro-会计从业安装";
+
+HWND FindInstaller(DWORD timeoutMs = 15000) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = FindWindowA(nullptr, kCaption);
+    if (window && IsWindowVisible(window)) return window;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(100);
+  }
+}
+
+std::string ClassOf(HWND window) {
+  char name[128] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string TextOf(HWND window) {
+  char text[8192] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+struct Page {
+  HWND picture = nullptr;  // the visible full-page picture box
+  POINT origin = {};       // its client origin on the screen
+};
+
+BOOL CALLBACK FindPagePicture(HWND child, LPARAM context) {
+  auto page = reinterpret_cast<Page*>(context);
+  RECT rect;
+  GetClientRect(child, &rect);
+  if (IsWindowVisible(child) && ClassOf(child) == "_QZ_PicBox" && rect.right == 506 && rect.bottom == 326) {
+    page->picture = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool CurrentPage(Page& page) {
+  HWND window = FindInstaller();
+  if (!window) return false;
+  EnumChildWindows(window, FindPagePicture, reinterpret_cast<LPARAM>(&page));
+  if (!page.picture) return false;
+  ClientToScreen(page.picture, &page.origin);
+  return true;
+}
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  SendInput(1, &input, sizeof input);
+}
+
+void ClickScreen(int x, int y) {
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+  Sleep(150);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  Sleep(80);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  Sleep(250);
+}
+
+void SendKey(WORD key, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+  Sleep(20);
+}
+
+void PressKey(WORD key, bool shift = false) {
+  if (shift) SendKey(VK_SHIFT, false);
+  SendKey(key, false);
+  SendKey(key, true);
+  if (shift) SendKey(VK_SHIFT, true);
+}
+
+// Types printable ASCII through the keyboard layout, as a person's key presses.
+bool TypeText(const std::string& text) {
+  for (char c : text) {
+    SHORT scan = VkKeyScanA(c);
+    if (scan == -1) return false;
+    PressKey(LOBYTE(scan), (HIBYTE(scan) & 1) != 0);
+  }
+  return true;
+}
+
+HWND ControlAt(const Page& page, int x, int y) {
+  POINT point = {x, y};
+  HWND found = ChildWindowFromPointEx(page.picture, point, CWP_SKIPINVISIBLE);
+  return found ? found : page.picture;
+}
+
+int Click(int x, int y) {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  ClickScreen(page.origin.x + x, page.origin.y + y);
+  return 0;
+}
+
+int Type(int x, int y, const std::string& text) {
+  if (Click(x, y)) return 1;
+  PressKey(VK_END);
+  PressKey(VK_HOME, true);  // select to the start
+  PressKey(VK_DELETE);
+  return TypeText(text) ? 0 : 2;
+}
+
+int TextAt(int x, int y) {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  std::printf("%s\n", TextOf(ControlAt(page, x, y)).c_str());
+  return 0;
+}
+
+int EnabledAt(int x, int y) {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  std::printf("%d\n", IsWindowEnabled(ControlAt(page, x, y)) ? 1 : 0);
+  return 0;
+}
+
+BOOL CALLBACK PrintVisible(HWND child, LPARAM context) {
+  if (!IsWindowVisible(child)) return TRUE;
+  auto page = reinterpret_cast<Page*>(context);
+  RECT rect;
+  GetWindowRect(child, &rect);
+  std::printf("%s %ld %ld %ld %ld %s\n", ClassOf(child).c_str(), rect.left - page->origin.x, rect.top - page->origin.y,
+              rect.right - rect.left, rect.bottom - rect.top, TextOf(child).c_str());
+  return TRUE;
+}
+
+int Visible() {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  EnumChildWindows(FindInstaller(), PrintVisible, reinterpret_cast<LPARAM>(&page));
+  return 0;
+}
+
+int Pixel(int x, int y) {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, page.origin.x + x, page.origin.y + y);
+  ReleaseDC(nullptr, screen);
+  std::printf("%02X%02X%02X\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+  return 0;
+}
+
+DWORD InstallerProcess() {
+  HWND window = FindWindowA(nullptr, kCaption);
+  DWORD process = 0;
+  if (window) GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+struct DialogSearch {
+  DWORD process;  // whose dialog; 0 once the installer has gone (its uninstaller, say)
+  HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
+  auto search = reinterpret_cast<DialogSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  bool ours = search->process == 0 || owner == search->process;
+  if (ours && IsWindowVisible(window) && ClassOf(window) == "#32770") {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForDialog(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  DWORD process = InstallerProcess();
+  while (GetTickCount() - start < timeoutMs) {
+    DialogSearch search = {process, nullptr};
+    if (process) EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      Sleep(300);
+      return search.found;
+    }
+    Sleep(100);
+    if (!process) process = InstallerProcess();
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK PrintStatic(HWND child, LPARAM) {
+  if (ClassOf(child) == "Static" && !TextOf(child).empty()) std::printf("%s\n", TextOf(child).c_str());
+  return TRUE;
+}
+
+int Box(DWORD timeoutMs) {
+  HWND box = WaitForDialog(timeoutMs);
+  if (!box) return 1;
+  std::printf("%s\n", TextOf(box).c_str());
+  EnumChildWindows(box, PrintStatic, 0);
+  return 0;
+}
+
+int Answer(int id) {
+  HWND box = WaitForDialog(5000);
+  if (!box) return 1;
+  HWND button = GetDlgItem(box, id);
+  if (!button) return 2;
+  RECT rect;
+  GetWindowRect(button, &rect);
+  ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  return 0;
+}
+
+// ---- The folder dialog: a tree of the shell namespace, walked item by item -------------------
+
+BOOL CALLBACK FindTree(HWND child, LPARAM context) {
+  if (ClassOf(child) != "SysTreeView32") return TRUE;
+  *reinterpret_cast<HWND*>(context) = child;
+  return FALSE;
+}
+
+std::string ItemText(HWND tree, HTREEITEM item) {
+  char text[260] = {};
+  TVITEMA data = {};
+  data.mask = TVIF_TEXT;
+  data.hItem = item;
+  data.pszText = text;
+  data.cchTextMax = sizeof text;
+  // The tree belongs to another process: read the item through its own memory.
+  DWORD process = 0;
+  GetWindowThreadProcessId(tree, &process);
+  HANDLE handle = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+  if (!handle) return "";
+  auto remote = static_cast<char*>(VirtualAllocEx(handle, nullptr, sizeof data + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+  data.pszText = remote + sizeof data;
+  WriteProcessMemory(handle, remote, &data, sizeof data, nullptr);
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(handle, remote + sizeof data, text, sizeof text, nullptr);
+  VirtualFreeEx(handle, remote, 0, MEM_RELEASE);
+  CloseHandle(handle);
+  return text;
+}
+
+HTREEITEM FindChildItem(HWND tree, HTREEITEM parent, const std::string& part) {
+  SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+  Sleep(300);
+  for (auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+       item; item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    if (ItemText(tree, item).find(part) != std::string::npos) return item;
+  }
+  return nullptr;
+}
+
+// Clicks a tree item on the screen, as a person picks it.
+void ClickItem(HWND tree, HTREEITEM item) {
+  SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+  DWORD process = 0;
+  GetWindowThreadProcessId(tree, &process);
+  HANDLE handle = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+  RECT rect = {};
+  *reinterpret_cast<HTREEITEM*>(&rect) = item;
+  auto remote = VirtualAllocEx(handle, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE);
+  WriteProcessMemory(handle, remote, &rect, sizeof rect, nullptr);
+  SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(handle, remote, &rect, sizeof rect, nullptr);
+  VirtualFreeEx(handle, remote, 0, MEM_RELEASE);
+  CloseHandle(handle);
+  POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  ClientToScreen(tree, &point);
+  ClickScreen(point.x, point.y);
+}
+
+// Picks a drive root or a folder below it: "D:\" or "D:\games". The tree shows drives under
+// "我的电脑" as "... (D:)".
+int Browse(const std::string& path) {
+  HWND dialog = WaitForDialog(10000);
+  if (!dialog) return 1;
+  if (path == "cancel") return Answer(IDCANCEL);
+  HWND tree = nullptr;
+  EnumChildWindows(dialog, FindTree, reinterpret_cast<LPARAM>(&tree));
+  if (!tree) return 2;
+  auto root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  HTREEITEM computer = FindChildItem(tree, root, "我的电脑");
+  if (!computer) return 3;
+  HTREEITEM item = FindChildItem(tree, computer, "(" + path.substr(0, 2) + ")");
+  if (!item) return 4;
+  size_t start = 3;
+  while (start < path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    item = FindChildItem(tree, item, path.substr(start, end - start));
+    if (!item) return 5;
+    start = end + 1;
+  }
+  ClickItem(tree, item);
+  Sleep(300);
+  return Answer(IDOK);
+}
+
+int WaitGone(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (FindWindowA(nullptr, kCaption)) {
+    if (GetTickCount() - start > timeoutMs) return 1;
+    Sleep(200);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  auto number = [&](size_t i) { return i < args.size() ? std::atoi(args[i].c_str()) : 0; };
+  if (args.empty()) return 2;
+  const std::string& command = args[0];
+  if (command == "find") {
+    HWND window = FindInstaller();
+    if (!window) return 1;
+    RECT rect;
+    GetWindowRect(window, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+  }
+  if (command == "click") return Click(number(1), number(2));
+  if (command == "type" && args.size() >= 4) return Type(number(1), number(2), args[3]);
+  if (command == "text-at") return TextAt(number(1), number(2));
+  if (command == "enabled-at") return EnabledAt(number(1), number(2));
+  if (command == "visible") return Visible();
+  if (command == "pixel") return Pixel(number(1), number(2));
+  if (command == "box") return Box(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
+  if (command == "answer") return Answer(number(1));
+  if (command == "browse" && args.size() >= 2) return Browse(args[1]);
+  if (command == "wait-gone") return WaitGone(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
+  return 2;
+}

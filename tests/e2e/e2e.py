@@ -1,0 +1,413 @@
+#!/usr/bin/env python3
+"""The installer end to end: the real executable in a fresh Wine prefix under Xvfb, driven with
+real mouse and keyboard input (installer_driver) and checked from outside the program: files
+on disk, the registry through `wine reg query`, the uninstall record, shortcuts through
+`lnkinfo`, screenshots of every page."""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+# Page coordinates of the controls the tests use (the window's picture pages are 506 x 326).
+INSTALL_BUTTON = (246, 244)
+CUSTOM_LINK = (60, 300)
+LICENCE_LINK = (458, 299)
+AGREE_BOX = (343, 301)
+FOLDER_BOX = (210, 119)
+BROWSE_BUTTON = (433, 118)
+DESKTOP_BOX, START_MENU_BOX, QUICK_LAUNCH_BOX = (42, 156), (174, 156), (310, 156)
+CUSTOM_INSTALL_BUTTON = (246, 244)
+CUSTOM_BACK_LINK = (45, 299)
+PERCENT_LABEL = (440, 259)
+START_PRODUCT_BOX = (67, 212)
+FINISH_BUTTON = (260, 259)
+CLOSE_BUTTON = (487, 17)
+LICENCE_BOX = (252, 163)
+LICENCE_BACK_LINK = (60, 299)
+PRODUCT = "Veltaro\\会计从业资格"
+UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltaro"
+
+
+class Results:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, condition, what):
+        if condition:
+            self.passed += 1
+            print(f"  ok    {what}", flush=True)
+        else:
+            self.failed += 1
+            print(f"  FAIL  {what}", flush=True)
+        return condition
+
+
+def decode(data):
+    for encoding in ("utf-8", "gbk"):
+        try:
+            return data.decode(encoding)
+        except UnicodeDecodeError:
+            pass
+    return data.decode("latin-1")
+
+
+def resolve(base, parts):
+    path = base
+    for part in [p for p in parts if p]:
+        exact = os.path.join(path, part)
+        if not os.path.exists(exact) and os.path.isdir(path):
+            for name in os.listdir(path):
+                if name.lower() == part.lower():
+                    exact = os.path.join(path, name)
+                    break
+        path = exact
+    return path
+
+
+def same_path(a, b):
+    return a.lower() == b.lower()
+
+
+class Wine:
+    def __init__(self, build, prefix):
+        self.build = build
+        self.prefix = prefix
+        self.env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8",
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
+        self.driver_exe = os.path.join(build, "tests", "e2e", "installer_driver.exe")
+
+    def boot(self):
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        os.makedirs(self.prefix)
+        subprocess.run(["wineboot", "-i"], env=self.env, capture_output=True)
+        subprocess.run(["wineserver", "-w"], env=self.env)
+
+    def run(self, *args, timeout=120):
+        done = subprocess.run(["wine", *args], env=self.env, capture_output=True, timeout=timeout)
+        return done.returncode, decode(done.stdout)
+
+    def start(self, *args):
+        return subprocess.Popen(["wine", *args], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def driver(self, *args, timeout=120):
+        done = subprocess.run(["wine", self.driver_exe, *map(str, args)], env=self.env, capture_output=True,
+                              timeout=timeout)
+        return done.returncode, done.stdout.decode("gbk", errors="replace").strip()
+
+    def unix_path(self, windows_path):
+        """Where a Windows path lies on this machine; names match without regard to case, as
+        on Windows (the folder box shows upper case, the files keep the archive's case)."""
+        drive = windows_path[0].lower()
+        return resolve(os.path.join(self.prefix, "dosdevices", drive + ":"), windows_path[3:].split("\\"))
+
+    def map_drive(self, letter, folder):
+        link = os.path.join(self.prefix, "dosdevices", letter.lower() + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(folder, link)
+
+    def reg_query(self, key, value=None):
+        args = ["reg", "query", key] + (["/v", value] if value else [])
+        code, out = self.run(*args)
+        return code, out
+
+
+class Installer:
+    """One run of the installer window."""
+
+    def __init__(self, wine, exe, results, artifacts):
+        self.wine, self.exe, self.results, self.artifacts = wine, exe, results, artifacts
+        self.process = None
+
+    def __enter__(self):
+        self.process = self.wine.start(self.exe)
+        code, where = self.wine.driver("find")
+        self.results.check(code == 0, f"the installer window appears ({where})")
+        time.sleep(0.5)
+        return self
+
+    def __exit__(self, *rest):
+        if self.process and self.process.poll() is None:
+            self.wine.driver("wait-gone", 5)
+            if self.process.poll() is None:
+                self.process.kill()
+        self.process = None
+
+    def click(self, point):
+        self.wine.driver("click", *point)
+        time.sleep(0.3)
+
+    def text_at(self, point):
+        return self.wine.driver("text-at", *point)[1]
+
+    def visible(self):
+        return self.wine.driver("visible")[1].splitlines()
+
+    def box(self, seconds=20):
+        code, text = self.wine.driver("box", seconds)
+        return text if code == 0 else None
+
+    def answer(self, button):
+        self.wine.driver("answer", button)
+        time.sleep(0.3)
+
+    def screenshot(self, name):
+        os.makedirs(self.artifacts, exist_ok=True)
+        code, where = self.wine.driver("find")
+        target = os.path.join(self.artifacts, name + ".png")
+        if code != 0:
+            return None
+        x, y, w, h = map(int, where.split())
+        subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", target], capture_output=True)
+        return target
+
+    def wait_finish_page(self, seconds):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if any(line.startswith("_QZ_RgnButton") and " 184 240 152 38" in line for line in self.visible()):
+                return True
+            if self.process.poll() is not None:
+                return False
+            time.sleep(1)
+        return False
+
+
+def installed_folder(wine, folder):
+    return wine.unix_path(folder)
+
+
+def compare_with_archive(payload, folder, results):
+    """Every entry of the archive is on disk with the same bytes."""
+    mismatched, count = [], 0
+    with zipfile.ZipFile(payload, metadata_encoding="gbk") as archive:
+        for info in archive.infolist():
+            path = os.path.join(folder, info.filename.replace("\\", "/"))
+            if info.is_dir():
+                if not os.path.isdir(path):
+                    mismatched.append(info.filename)
+                continue
+            count += 1
+            try:
+                with open(path, "rb") as on_disk:
+                    if on_disk.read() != archive.read(info):
+                        mismatched.append(info.filename)
+            except OSError:
+                mismatched.append(info.filename)
+    results.check(not mismatched, f"all {count} files of the archive are on disk byte for byte"
+                  + (f" (differ: {mismatched[:5]})" if mismatched else ""))
+    return count
+
+
+def read_record(path):
+    with open(path, "rb") as f:
+        return f.read().decode("gbk")
+
+
+def lnk_info(path):
+    done = subprocess.run(["lnkinfo", "-c", "windows-936", path], capture_output=True)
+    return decode(done.stdout)
+
+
+def scenario_first_look(wine, exe, results, artifacts):
+    print("first look: pages, controls, typing", flush=True)
+    with Installer(wine, exe, results, artifacts) as run:
+        run.screenshot("page1-welcome")
+        visible = run.visible()
+        page1_buttons = [l for l in visible if l.startswith("_QZ_RgnButton")]
+        results.check(len(page1_buttons) == 2, f"only page 1's two picture buttons are visible ({len(page1_buttons)})")
+        results.check(not any(l.startswith("Edit ") for l in visible), "no edit box of another page is visible")
+        results.check(not any("msctls_progress32" in l for l in visible), "the progress bar of page 3 is hidden")
+        run.click(LICENCE_LINK)
+        run.screenshot("page5-licence")
+        licence = run.text_at(LICENCE_BOX)
+        results.check(len(licence.encode("gbk")) > 3000, "the licence page shows the agreement text")
+        run.wine.driver("type", *LICENCE_BOX, "abc")
+        results.check(run.text_at(LICENCE_BOX) == licence, "the licence cannot be edited")
+        run.click(LICENCE_BACK_LINK)
+        run.click(CUSTOM_LINK)
+        run.screenshot("page2-custom")
+        results.check(same_path(run.text_at(FOLDER_BOX), "C:\\" + PRODUCT), "the default folder is C:\\Veltaro\\会计从业资格")
+        run.wine.driver("type", *FOLDER_BOX, "d:\\games\\abc")
+        results.check(run.text_at(FOLDER_BOX) == "D:\\GAMES\\ABC", "typed letters show in upper case")
+        run.click(CUSTOM_BACK_LINK)
+        run.click(AGREE_BOX)
+        results.check(run.wine.driver("enabled-at", *INSTALL_BUTTON)[1] == "0", "clearing the agreement disables installing")
+        run.screenshot("page1-not-agreed")
+        run.click(AGREE_BOX)
+        results.check(run.wine.driver("enabled-at", *INSTALL_BUTTON)[1] == "1", "agreeing enables installing again")
+        run.click(CLOSE_BUTTON)
+        closed = wine.driver("wait-gone", 10)[0] == 0
+        results.check(closed and run.process.wait(timeout=30) == 0, "closing the window ends the program with exit code 0")
+
+
+def check_executable(exe, results):
+    kind = subprocess.run(["file", "-b", exe], capture_output=True, text=True).stdout
+    results.check("PE32 executable" in kind and "(GUI)" in kind and "Intel 80386" in kind,
+                  f"the installer is a 32-bit GUI program for Intel 80386 ({kind.strip()})")
+
+
+def scenario_default_install(wine, exe, payload, results, artifacts):
+    print("default installation with every option", flush=True)
+    folder = "C:\\" + PRODUCT
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(INSTALL_BUTTON)
+        time.sleep(1)
+        run.screenshot("page3-progress")
+        percent_seen = run.text_at(PERCENT_LABEL)
+        results.check(percent_seen != "100 %", f"the progress label is not at 100 % while unpacking ({percent_seen})")
+        results.check(run.wait_finish_page(600), "the finish page appears")
+        run.screenshot("page4-finish")
+        # The progress page's label ended at 100 %, shown only after the last entry.
+        visible = run.visible()
+        results.check(any(l.startswith("_QZ_RgnButton") and " 475 5 24 24" in l for l in visible), "the finish page's close button shows")
+        results.check(run.wine.driver("enabled-at", *CLOSE_BUTTON)[1] == "0", "the finish page's close button is disabled")
+        run.click(FINISH_BUTTON)
+        results.check(wine.driver("wait-gone", 10)[0] == 0, "finishing closes the installer")
+    target = installed_folder(wine, folder)
+    compare_with_archive(payload, target, results)
+    results.check(not os.path.exists(os.path.join(target, "zip.tmp")), "no zip.tmp is left")
+    record = read_record(os.path.join(target, "Uninstall.ini"))
+    results.check(f"[路径]\r\n路径={folder}".lower() in record.lower(), "the record holds the installation path")
+    results.check("[程序组]\r\n程序组=" in record and "Veltaro 会计从业资格" in record, "the record holds the program group")
+    shortcuts = record.split("快捷方式=")[1].split("\r\n")[0].split("|") if "快捷方式=" in record else []
+    results.check(len(shortcuts) == 4, f"four shortcuts are recorded ({len(shortcuts)})")
+    for shortcut in shortcuts:
+        info = lnk_info(wine.unix_path(shortcut))
+        results.check(os.path.exists(wine.unix_path(shortcut)), f"shortcut {shortcut} exists")
+        results.check((folder + "\\").lower() in info.lower(), f"shortcut {os.path.basename(shortcut)} points into the installation")
+    code, out = wine.reg_query(UNINSTALL_KEY)
+    results.check(code == 0, "the uninstall key exists")
+    results.check("Veltaro 会计从业考试题库" in out and "V4.6" in out and "Publisher" in out, "name, version and publisher are registered")
+    results.check(f'"{folder}\\Uninstall.exe"'.lower() in out.lower(), "the uninstall command is the quoted uninstaller")
+    results.check(f"{folder}\\会计从业资格.exe".lower() in out.lower(), "the display icon is the main program")
+    for _ in range(20):
+        if os.path.exists(os.path.join(target, "started.mark")):
+            break
+        time.sleep(0.5)
+    results.check(os.path.exists(os.path.join(target, "started.mark")), "the product was started")
+    subprocess.run(["wineserver", "-k"], env=wine.env)  # the product's window goes too
+    return shortcuts, record
+
+
+def scenario_uninstall(wine, shortcuts, record, results):
+    print("uninstallation", flush=True)
+    folder = "C:\\" + PRODUCT
+    group = record.split("程序组=")[1].split("\r\n")[0]
+    process = wine.start(folder + "\\Uninstall.exe")
+    code, text = wine.driver("box", 20)
+    results.check(code == 0 and "卸载" in text, "the uninstaller asks first")
+    wine.driver("answer", 6)
+    code, text = wine.driver("box", 60)
+    results.check(code == 0 and "卸载完成" in text, "the uninstaller reports it is done")
+    wine.driver("answer", 1)
+    process.wait(timeout=60)
+    time.sleep(3)
+    subprocess.run(["wineserver", "-w"], env=wine.env, timeout=60)
+    results.check(not os.path.exists(wine.unix_path(folder)), "the installation folder is gone")
+    results.check(not os.path.exists(wine.unix_path("C:\\Veltaro")), "the Veltaro folder is gone")
+    results.check(all(not os.path.exists(wine.unix_path(s)) for s in shortcuts), "every shortcut is gone")
+    results.check(not os.path.exists(wine.unix_path(group)), "the program group is gone")
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall key is gone")
+
+
+def scenario_no_options(wine, exe, results, artifacts, drive_folder):
+    print("every option cleared, installed on a mapped drive picked in the folder dialog", flush=True)
+    wine.map_drive("d", drive_folder)
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(CUSTOM_LINK)
+        run.click(BROWSE_BUTTON)
+        results.check(wine.driver("browse", "D:\\")[0] == 0, "the folder dialog picks the drive root D:\\")
+        time.sleep(0.5)
+        results.check(same_path(run.text_at(FOLDER_BOX), "D:\\" + PRODUCT), "a drive root gives D:\\Veltaro\\会计从业资格")
+        for box in (DESKTOP_BOX, START_MENU_BOX, QUICK_LAUNCH_BOX):
+            run.click(box)
+        run.click(CUSTOM_INSTALL_BUTTON)
+        results.check(run.wait_finish_page(300), "the finish page appears")
+        run.click(START_PRODUCT_BOX)
+        run.click(FINISH_BUTTON)
+        wine.driver("wait-gone", 10)
+    target = resolve(drive_folder, ["Veltaro", "会计从业资格"])
+    record = read_record(os.path.join(target, "Uninstall.ini"))
+    results.check("快捷方式=\r\n" in record or "快捷方式=" not in record, "no shortcut is recorded")
+    results.check("程序组=\r\n" in record or "程序组=" not in record, "no program group is recorded")
+    time.sleep(2)
+    results.check(not os.path.exists(os.path.join(target, "started.mark")), "the product is not started")
+
+
+def scenario_refusals(wine, exe, results, artifacts, full_drive, read_only):
+    print("paths, drives and room that do not allow an installation", flush=True)
+    cases = [("Q:\\Veltaro", "安装盘符不存在,请重新选择!", None),
+             ("abc", "安装路径有误,请重新选择!", None),
+             ("C:\\a|b", "安装路径有误,请重新选择!", None),
+             ("S:\\VELTARO", "安装盘剩余空间不足,请重新选择安装路径!", full_drive),
+             ("R:\\VELTARO", "安装失败,软件文件未能完整写入,请重新选择安装路径!", read_only)]
+    wine.map_drive("s", full_drive)
+    wine.map_drive("r", read_only)
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(CUSTOM_LINK)
+        for typed, message, drive_folder in cases:
+            run.wine.driver("type", *FOLDER_BOX, typed)
+            run.click(CUSTOM_INSTALL_BUTTON)
+            text = run.box(120)
+            results.check(text is not None and "提示" in text and message in text, f"{typed!r} shows “{message}”")
+            if text and message.startswith("安装盘剩余"):
+                run.screenshot("message-no-room")
+            run.answer(1)
+            time.sleep(0.5)
+            results.check(run.text_at(FOLDER_BOX) != "", "the user is back on the folder page")
+            if drive_folder:
+                left = [n for n in os.listdir(drive_folder) if n.lower() != "veltaro"] + \
+                       (os.listdir(os.path.join(drive_folder, "VELTARO")) if os.path.isdir(os.path.join(drive_folder, "VELTARO")) else [])
+                results.check(not left, f"nothing is left on {typed[:2]} ({left[:3]})")
+        run.click(CLOSE_BUTTON)
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--payload", required=True)
+    options = parser.parse_args()
+    build = os.path.abspath(options.build)
+    work = os.path.join(build, "e2e")
+    artifacts = os.path.join(build, "artifacts", "e2e")
+    wine = Wine(build, os.path.join(work, "prefix"))
+    results = Results()
+    wine.boot()
+    exe = os.path.join(build, "veltaro-setup.exe")
+    small = os.path.join(build, "veltaro-setup-small.exe")
+    drive_d = os.path.join(work, "drive-d")
+    full = os.path.join(work, "drive-s")
+    read_only = os.path.join(work, "drive-r")
+    for folder in (drive_d, full, read_only):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+    # A small drive has no room for the product; a large read-only one has room but refuses writes
+    # (root ignores permission bits, so the refusal has to come from the filesystem).
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=24m", "tmpfs", full], capture_output=True).returncode == 0
+    mounted = mounted and subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1g,ro", "tmpfs", read_only],
+                                         capture_output=True).returncode == 0
+    try:
+        check_executable(exe, results)
+        scenario_first_look(wine, small, results, artifacts)
+        shortcuts, record = scenario_default_install(wine, exe, options.payload, results, artifacts)
+        scenario_uninstall(wine, shortcuts, record, results)
+        scenario_no_options(wine, small, results, artifacts, drive_d)
+        if mounted:
+            scenario_refusals(wine, exe, results, artifacts, full, read_only)
+        else:
+            print("  skip  the full-drive case needs a small tmpfs (mount was refused)")
+    finally:
+        subprocess.run(["wineserver", "-k"], env=wine.env)
+        for folder in (full, read_only):
+            subprocess.run(["umount", folder], capture_output=True)
+    print(f"{results.passed} passed, {results.failed} failed")
+    return 0 if results.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

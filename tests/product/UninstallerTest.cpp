@@ -1,0 +1,336 @@
+// Uninstall.exe run for real on a fake installation made the way the installer makes one:
+// files and folders, Uninstall.ini, shell links, a program group and registry keys.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "installer/product/CleanupCopy.h"
+#include "installer/product/GbkPath.h"
+#include "installer/product/Removal.h"
+#include "tests/product/TestProcesses.h"
+
+namespace testing_product {
+namespace {
+
+using product::UniqueHandle;
+namespace path = product::path;
+
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltaro";
+constexpr char kProductKey[] = "SOFTWARE\\Veltaro";
+constexpr char kConfirmText[] = "确定要卸载 Veltaro 会计从业考试题库 吗？";
+constexpr char kDoneText[] = "卸载完成";
+constexpr char kCaption[] = "Veltaro 会计从业考试题库";
+constexpr DWORD kExitDone = 0, kExitCancelled = 1, kExitRefused = 2, kExitIncomplete = 3;
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? length - 1 : 0);
+  return wide;
+}
+
+// Saves a real shell link, as the installer's shortcut command does.
+bool SaveShellLink(const std::string& linkFile, const std::string& target) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return false;
+  bool saved = false;
+  IShellLinkA* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link)))) {
+    link->SetPath(target.c_str());
+    link->SetWorkingDirectory(path::Folder(target).c_str());
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      saved = SUCCEEDED(file->Save(Wide(linkFile).c_str(), TRUE));
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return saved;
+}
+
+std::string SpecialFolder(int csidl) {
+  char buffer[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, buffer, csidl, TRUE);
+  return buffer;
+}
+
+bool KeyExists(const char* key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+bool WriteMachineValue(const char* key, const char* name, const std::string& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG result = RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                     static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+int NextSerial() {
+  static int serial = 0;
+  return ++serial;
+}
+
+// One installation as the installer leaves it, under a private temporary root.
+class FakeInstallation {
+ public:
+  explicit FakeInstallation(const std::string& chosenFolderName = "安装测试") {
+    const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(NextSerial());
+    root = path::Join(TempFolder(), "veltaro-uninstall-" + tag);
+    productParent = path::Join(path::Join(root, chosenFolderName), "Veltaro");
+    folder = path::Join(productParent, "会计从业资格");
+    desktopLink = path::Join(SpecialFolder(CSIDL_DESKTOPDIRECTORY), "Veltaro 会计从业资格 " + tag + ".lnk");
+    quickLaunchLink = path::Join(path::Join(root, "快速启动"), "Veltaro 会计从业资格.lnk");
+    group = path::Join(SpecialFolder(CSIDL_PROGRAMS), "Veltaro 会计从业资格 " + tag);
+  }
+
+  ~FakeInstallation() {
+    // Whatever a failing test left behind goes; the root holds everything but the links,
+    // the group and the keys.
+    DeleteFileA(desktopLink.c_str());
+    product::RemoveTree(group);
+    product::RemoveTree(root);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductKey);
+  }
+
+  // Files, links, the group, the keys and the record with the given installation path.
+  void Make(const std::string& recordedFolder) {
+    ASSERT_TRUE(MakeFolders(path::Join(folder, "题库\\章节")));
+    ASSERT_TRUE(MakeFolders(path::Folder(quickLaunchLink)));
+    ASSERT_TRUE(MakeFolders(group));
+    ASSERT_TRUE(CopyFileA(path::Join(TestFolder(), "Uninstall.exe").c_str(), Uninstaller().c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(path::Join(TestFolder(), "会计从业资格.exe").c_str(), MainProgram().c_str(), FALSE));
+    ASSERT_TRUE(WriteTextFile(path::Join(folder, "题库\\章节\\第一章.dat"), "question data"));
+    ASSERT_TRUE(WriteTextFile(path::Join(folder, "设置.ini"), "[设置]\r\n字体=宋体\r\n"));
+    const std::string readOnly = path::Join(folder, "题库\\只读.dat");
+    ASSERT_TRUE(WriteTextFile(readOnly, "read-only data"));
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SaveShellLink(desktopLink, MainProgram()));
+    ASSERT_TRUE(SaveShellLink(quickLaunchLink, MainProgram()));
+    ASSERT_TRUE(SaveShellLink(path::Join(group, "软件卸载.lnk"), Uninstaller()));
+    ASSERT_TRUE(SaveShellLink(path::Join(group, "会计从业资格.lnk"), MainProgram()));
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "DisplayName", "Veltaro 会计从业考试题库"));
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "UninstallString", Uninstaller()));
+    ASSERT_TRUE(WriteMachineValue(kProductKey, "URL", "http://www.veltaro.example/"));
+    WriteRecord(recordedFolder, desktopLink + "|" + quickLaunchLink, group);
+  }
+
+  void WriteRecord(const std::string& recordedFolder, const std::string& shortcuts, const std::string& programGroup) {
+    const std::string ini = Record();
+    ASSERT_TRUE(WritePrivateProfileStringA("路径", "路径", recordedFolder.c_str(), ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("快捷方式", "快捷方式", shortcuts.c_str(), ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("程序组", "程序组", programGroup.c_str(), ini.c_str()));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());  // flush Wine's cache
+  }
+
+  std::string Uninstaller() const { return path::Join(folder, "Uninstall.exe"); }
+  std::string MainProgram() const { return path::Join(folder, "会计从业资格.exe"); }
+  std::string Record() const { return path::Join(folder, "Uninstall.ini"); }
+
+  // Everything the installer made is still in place.
+  void ExpectUntouched() const {
+    EXPECT_TRUE(Exists(Uninstaller()));
+    EXPECT_TRUE(Exists(MainProgram()));
+    EXPECT_TRUE(Exists(path::Join(folder, "题库\\章节\\第一章.dat")));
+    EXPECT_TRUE(Exists(desktopLink));
+    EXPECT_TRUE(Exists(quickLaunchLink));
+    EXPECT_TRUE(Exists(path::Join(group, "软件卸载.lnk")));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(KeyExists(kProductKey));
+  }
+
+  std::string root;             // private temporary root of this installation
+  std::string productParent;    // the "Veltaro" folder the installer creates
+  std::string folder;           // the installation folder F
+  std::string desktopLink;      // desktop shortcut
+  std::string quickLaunchLink;  // second shortcut, recorded after a "|"
+  std::string group;            // program group in the Start menu
+};
+
+// Answers the box that the uninstaller's process tree shows next, checking its text.
+void AnswerBox(DWORD root, const std::string& expectedText, int button) {
+  HWND box = WaitForBox(root);
+  ASSERT_NE(box, nullptr) << "no box appeared";
+  EXPECT_EQ(WindowText(box), kCaption);
+  EXPECT_EQ(BoxText(box), expectedText);
+  Press(box, button);
+}
+
+// Answers the refusal box and checks that nothing was removed.
+void ExpectRefusal(FakeInstallation& installation) {
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  HWND box = WaitForBox(uninstaller.id);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(BoxText(box), kConfirmText) << "a bad record must not get as far as the question";
+  EXPECT_NE(BoxText(box).find("Uninstall.ini"), std::string::npos) << BoxText(box);
+  Press(box, IDOK);
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitRefused);
+  installation.ExpectUntouched();
+  EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+}
+
+TEST(UninstallerTest, YesRemovesEverythingTheInstallerMadeIncludingItself) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+
+  // The final box comes from the copy in the temporary folder, once the folder is gone.
+  HWND done = WaitForBox(uninstaller.id);
+  ASSERT_NE(done, nullptr);
+  UniqueHandle copy = OwnerProcess(done);
+  ASSERT_TRUE(copy.Valid());
+  EXPECT_NE(GetProcessId(copy.Get()), uninstaller.id);
+  EXPECT_EQ(BoxText(done), kDoneText);
+  EXPECT_FALSE(Exists(installation.folder)) << "the folder must be gone before the box says so";
+  const std::string copyFile = product::CleanupCopyPath(uninstaller.id);
+  EXPECT_TRUE(Exists(copyFile)) << "the copy runs from " << copyFile;
+  Press(done, IDOK);
+  EXPECT_EQ(WaitForExit(copy.Get()), kExitDone);
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+
+  EXPECT_FALSE(Exists(installation.folder));
+  EXPECT_FALSE(Exists(installation.productParent)) << "the empty Veltaro folder goes too";
+  EXPECT_TRUE(Exists(path::Folder(installation.productParent))) << "the folder the user chose stays";
+  EXPECT_FALSE(Exists(installation.desktopLink));
+  EXPECT_FALSE(Exists(installation.quickLaunchLink));
+  EXPECT_FALSE(Exists(installation.group));
+  EXPECT_FALSE(KeyExists(kUninstallKey));
+  EXPECT_FALSE(KeyExists(kProductKey));
+  // The copy's file goes with its last handle, when the copy ends.
+  for (int i = 0; i < 40 && Exists(copyFile); ++i) Sleep(50);
+  EXPECT_FALSE(Exists(copyFile)) << copyFile;
+}
+
+TEST(UninstallerTest, NoRemovesNothing) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDNO));
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitCancelled);
+  installation.ExpectUntouched();
+  EXPECT_TRUE(Exists(installation.Record()));
+  EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+}
+
+TEST(UninstallerTest, RefusesRecordsThatDoNotNameItsOwnFolder) {
+  struct Case {
+    const char* what;
+    std::string recorded;
+  };
+  const std::string drive = TempFolder().substr(0, 3);
+  const std::vector<Case> cases = {
+      {"empty path", ""},
+      {"drive root", "C:\\"},
+      {"drive root written as a subfolder's parent", drive + "Veltaro\\.."},
+      {"relative path", "Veltaro\\会计从业资格"},
+      {"folder without Uninstall.ini", "别处"},
+      {"another folder with a record of its own", "另一安装"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeInstallation installation;
+    // The two named folders exist beside the installation; the second holds a valid record.
+    const std::string elsewhere = path::Join(installation.root, "别处");
+    const std::string other = path::Join(installation.root, "另一安装");
+    ASSERT_TRUE(MakeFolders(elsewhere));
+    ASSERT_TRUE(MakeFolders(other));
+    ASSERT_TRUE(WritePrivateProfileStringA("路径", "路径", other.c_str(), path::Join(other, "Uninstall.ini").c_str()));
+    const bool named = c.recorded == "别处" || c.recorded == "另一安装";
+    ASSERT_NO_FATAL_FAILURE(installation.Make(named ? path::Join(installation.root, c.recorded) : c.recorded));
+    ExpectRefusal(installation);
+    EXPECT_TRUE(Exists(path::Join(other, "Uninstall.ini")));
+  }
+}
+
+TEST(UninstallerTest, RefusesWithoutRecord) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  ASSERT_TRUE(DeleteFileA(installation.Record().c_str()));
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  HWND box = WaitForBox(uninstaller.id);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(BoxText(box), kConfirmText);
+  Press(box, IDOK);
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitRefused);
+  EXPECT_TRUE(Exists(installation.Uninstaller()));
+  EXPECT_TRUE(Exists(installation.desktopLink));
+  EXPECT_TRUE(KeyExists(kUninstallKey));
+}
+
+TEST(UninstallerTest, LeavesAloneRecordedPathsThatAreNotItsShortcutsOrGroup) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  // A record edited to point at an ordinary file and at a folder outside the Start menu.
+  const std::string notALink = path::Join(installation.root, "笔记.lnk");
+  const std::string outsideGroup = path::Join(installation.root, "资料");
+  ASSERT_TRUE(WriteTextFile(notALink, "not a shell link"));
+  ASSERT_TRUE(MakeFolders(outsideGroup));
+  ASSERT_TRUE(WriteTextFile(path::Join(outsideGroup, "重要.txt"), "keep me"));
+  installation.WriteRecord(installation.folder, notALink + " | " + installation.desktopLink, outsideGroup);
+
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kDoneText, IDOK));
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+
+  EXPECT_TRUE(Exists(notALink));
+  EXPECT_TRUE(Exists(path::Join(outsideGroup, "重要.txt")));
+  EXPECT_FALSE(Exists(installation.desktopLink)) << "the real link in the list still goes";
+  for (int i = 0; i < 100 && Exists(installation.folder); ++i) Sleep(50);
+  EXPECT_FALSE(Exists(installation.folder));
+}
+
+TEST(UninstallerTest, SaysSoWhenFilesInUseStay) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  // A file held open without delete sharing, as by a running question bank.
+  const std::string busy = path::Join(installation.folder, "题库\\章节\\第一章.dat");
+  UniqueHandle holder(CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder.Valid());
+
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+  HWND box = WaitForBox(uninstaller.id);
+  ASSERT_NE(box, nullptr);
+  UniqueHandle copy = OwnerProcess(box);
+  const std::string text = BoxText(box);
+  EXPECT_EQ(text.rfind("卸载未能全部完成", 0), 0u) << text;
+  EXPECT_NE(text.find(installation.folder), std::string::npos) << "the box names the folder left behind";
+  Press(box, IDOK);
+  EXPECT_EQ(WaitForExit(copy.Get()), kExitIncomplete);
+  EXPECT_TRUE(Exists(busy));
+  EXPECT_FALSE(Exists(installation.MainProgram())) << "everything else still goes";
+  EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
+TEST(UninstallerTest, HandlesFoldersWhoseGbkBytesContainSeparators) {
+  // "誠" is D5 5C and "東" is 96 7C: their second bytes are "\" and "|".
+  FakeInstallation installation("誠信会计東");
+  installation.desktopLink = path::Join(path::Folder(installation.desktopLink), "東誠 " + path::LastComponent(installation.desktopLink));
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kDoneText, IDOK));
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+  for (int i = 0; i < 100 && Exists(installation.folder); ++i) Sleep(50);
+  EXPECT_FALSE(Exists(installation.folder));
+  EXPECT_FALSE(Exists(installation.desktopLink));
+  EXPECT_TRUE(Exists(path::Folder(installation.productParent)));
+}
+
+}  // namespace
+}  // namespace testing_product

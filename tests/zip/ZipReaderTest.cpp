@@ -1,0 +1,266 @@
+// ZipReader: entry records (attributes, times, names), result codes, extraction checks.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "services/zip/ZipReader.h"
+#include "tests/zip/ZipTestSupport.h"
+
+namespace ziptest {
+namespace {
+
+using ziplib::ZipEntryInfo;
+using ziplib::ZipReader;
+
+class ReaderTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::vector<TestEntry>& entries, const std::string& name = "r.zip") {
+    const std::string path = scratch_ / name;
+    EXPECT_TRUE(WriteWholeFile(path, BuildArchive(entries)));
+    return path;
+  }
+  ZipEntryInfo Entry(ZipReader& reader, int32_t index) {
+    ZipEntryInfo info = {};
+    EXPECT_EQ(ziplib::kZipOk, reader.GetEntry(index, &info));
+    return info;
+  }
+  ScratchFolder scratch_;
+};
+
+SYSTEMTIME AsSystemTime(const FILETIME& time) {
+  SYSTEMTIME system = {};
+  FileTimeToSystemTime(&time, &system);
+  return system;
+}
+
+FILETIME FromSystemTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+  SYSTEMTIME system = {year, month, 0, day, hour, minute, second, 0};
+  FILETIME time = {};
+  SystemTimeToFileTime(&system, &time);
+  return time;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// External attributes and what the entry gets on disk.
+struct AttributeCase {
+  const char* name;       // entry name
+  uint32_t external;      // stored external attributes
+  uint32_t expected;      // derived Windows attributes
+};
+
+const AttributeCase kAttributeCases[] = {
+    {"dos-plain", 0x00000000, 0x81},          // DOS host: upper half zero, so read-only
+    {"dos-archive", 0x00000020, 0xA1},
+    {"dos-hidden-system", 0x00000026, 0xA7},
+    {"dos-folder/", 0x00000010, 0x91},
+    {"dos-system-folder/", 0x00000034, 0xB5},
+    {"unix-rw", 0x81A40000, 0x80},            // -rw-r--r--
+    {"unix-ro", 0x81240000, 0x81},            // -r--r--r--
+    {"unix-rw-dos-ro", 0x81A40001, 0x81},     // DOS read-only wins
+    {"unix-folder/", 0x41ED0000, 0x90},       // drwxr-xr-x
+    {"jar-folder/", 0x00000000, 0x91},        // marked by its trailing "/" only
+    {"unix-folder-noslash", 0x41ED0010, 0x90},
+};
+
+TEST_F(ReaderTest, AttributesFollowTheExternalAttributes) {
+  std::vector<TestEntry> entries;
+  for (const AttributeCase& c : kAttributeCases) {
+    TestEntry entry;
+    entry.name = c.name;
+    entry.externalAttributes = c.external;
+    entries.push_back(entry);
+  }
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(Write(entries).c_str()));
+  for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
+    SCOPED_TRACE(kAttributeCases[i].name);
+    EXPECT_EQ(kAttributeCases[i].expected, Entry(reader, i).attributes);
+  }
+}
+
+TEST_F(ReaderTest, TimesComeFromDosFieldsUnlessAnExtendedTimestampSaysOtherwise) {
+  const uint32_t t2001 = 1000000000;  // 2001-09-09 01:46:40 UTC
+  const uint32_t t2004 = 1100000000;  // 2004-11-09 11:33:20 UTC
+  const uint32_t t2007 = 1200000000;  // 2008-01-10 21:20:00 UTC
+  struct TimeCase {
+    const char* what;
+    std::string extra;        // local extra field
+    int write, access, creation;  // expected: 0 DOS, else the Unix time number 1, 2, 3
+  } cases[] = {
+      {"no extra field", "", 0, 0, 0},
+      {"write time only", ExtendedTimestamp(0x01, {t2001}), 1, 0, 0},
+      {"access time only", ExtendedTimestamp(0x02, {t2004}), 0, 2, 0},
+      {"all three", ExtendedTimestamp(0x07, {t2001, t2004, t2007}), 1, 2, 3},
+      {"after another block", ExtraBlock(0x000A, std::string(32, '\0')) + ExtendedTimestamp(0x01, {t2001}), 1, 0, 0},
+      {"first of two", ExtendedTimestamp(0x01, {t2001}) + ExtendedTimestamp(0x01, {t2004}), 1, 0, 0},
+      {"flags promise more than the block holds", ExtendedTimestamp(0x07, {t2001}) + ExtraBlock(0x7875, std::string(11, '\x01')), 1, 0, 0},
+      {"time cut by the end of the field", ExtendedTimestamp(0x03, {t2001}).substr(0, 7), 0, 0, 0},
+      {"fewer than five bytes left", ExtraBlock(0x0001, "") , 0, 0, 0},
+  };
+  std::vector<TestEntry> entries;
+  for (const TimeCase& c : cases) {
+    TestEntry entry;
+    entry.name = c.what;
+    entry.localExtra = c.extra;
+    entry.dosDate = static_cast<uint16_t>((2015 - 1980) << 9 | 3 << 5 | 13);
+    entry.dosTime = static_cast<uint16_t>(9 << 11 | 30 << 5 | 5);
+    entries.push_back(entry);
+  }
+  const FILETIME dos = FromSystemTime(2015, 3, 13, 9, 30, 10);
+  const FILETIME unix[] = {dos, FromSystemTime(2001, 9, 9, 1, 46, 40), FromSystemTime(2004, 11, 9, 11, 33, 20),
+                           FromSystemTime(2008, 1, 10, 21, 20, 0)};
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(Write(entries).c_str()));
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    const ZipEntryInfo info = Entry(reader, static_cast<int32_t>(i));
+    EXPECT_TRUE(SameTime(unix[cases[i].write], info.writeTime)) << AsSystemTime(info.writeTime).wYear;
+    EXPECT_TRUE(SameTime(unix[cases[i].access], info.accessTime)) << AsSystemTime(info.accessTime).wYear;
+    EXPECT_TRUE(SameTime(unix[cases[i].creation], info.creationTime)) << AsSystemTime(info.creationTime).wYear;
+  }
+}
+
+TEST_F(ReaderTest, EntryRecordsNamesSizesAndCount) {
+  TestEntry longName;
+  longName.name = std::string(300, 'n');
+  longName.data = Pattern(5000, 7);
+  TestEntry gbk;
+  gbk.name = "会计从业资格.exe";
+  gbk.data = "x";
+  gbk.method = 0;
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(Write({longName, gbk}).c_str()));
+  ZipEntryInfo count = {};
+  ASSERT_EQ(ziplib::kZipOk, reader.GetEntry(-1, &count));
+  EXPECT_EQ(2, count.index);
+  EXPECT_STREQ("", count.name);
+  EXPECT_EQ(0u, count.uncompressedSize);
+
+  const ZipEntryInfo first = Entry(reader, 0);
+  EXPECT_EQ(std::string(259, 'n'), first.name) << "a longer name is cut to 259 bytes";
+  EXPECT_EQ(5000u, first.uncompressedSize);
+  EXPECT_EQ(Deflate(longName.data).size(), first.compressedSize);
+  const ZipEntryInfo second = Entry(reader, 1);
+  EXPECT_STREQ("会计从业资格.exe", second.name) << "bytes as stored";
+  EXPECT_EQ(1, second.index);
+  EXPECT_EQ(0, Entry(reader, 0).index) << "going back to an earlier entry";
+}
+
+TEST_F(ReaderTest, ResultCodes) {
+  const std::string archive = Write({TestEntry{"a.txt", "a"}});
+  ZipReader reader;
+  ZipEntryInfo info = {};
+  EXPECT_EQ(ziplib::kZipNotOpen, reader.GetEntry(0, &info));
+  EXPECT_EQ(ziplib::kZipNotOpen, reader.ExtractEntry(0, (scratch_ / "x").c_str()));
+  EXPECT_EQ(ziplib::kZipNotOpen, reader.Close());
+  EXPECT_EQ(ziplib::kZipCannotOpen, reader.Open((scratch_ / "missing.zip").c_str()));
+  EXPECT_EQ(ziplib::kZipOk, reader.Open(archive.c_str()));
+  EXPECT_EQ(ziplib::kZipAlreadyOpen, reader.Open(archive.c_str()));
+  EXPECT_EQ(ziplib::kZipBadArgument, reader.GetEntry(1, &info));
+  EXPECT_EQ(ziplib::kZipBadArgument, reader.GetEntry(-2, &info));
+  EXPECT_EQ(ziplib::kZipBadArgument, reader.ExtractEntry(-1, (scratch_ / "x").c_str()));
+  EXPECT_EQ(ziplib::kZipBadArgument, reader.ExtractEntry(1, (scratch_ / "x").c_str()));
+  EXPECT_EQ(ziplib::kZipCannotOpen, reader.ExtractEntry(0, (scratch_ / std::string(300, 'p')).c_str()));
+  EXPECT_EQ(ziplib::kZipOk, reader.Close());
+
+  // A file that is not a ZIP archive cannot be opened as one.
+  ASSERT_TRUE(WriteWholeFile(scratch_ / "text.zip", std::string(3000, 't')));
+  EXPECT_EQ(ziplib::kZipCannotOpen, reader.Open((scratch_ / "text.zip").c_str()));
+}
+
+TEST_F(ReaderTest, ArchiveIsSharedForReadingOnly) {
+  const std::string archive = Write({TestEntry{"a.txt", "a"}});
+  ZipReader first, second;
+  ASSERT_EQ(ziplib::kZipOk, first.Open(archive.c_str()));
+  EXPECT_EQ(ziplib::kZipOk, second.Open(archive.c_str())) << "other readers may open it";
+  HANDLE writer = CreateFileA(archive.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, writer) << "nobody may write it meanwhile";
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+}
+
+TEST_F(ReaderTest, LocalHeaderMustAgreeWithTheCentralRecord) {
+  TestEntry good{"good.txt", "good"};
+  TestEntry renamed{"name.txt", "data"};
+  renamed.localName = "nama.txt";
+  TestEntry otherMethod{"method.txt", "data"};
+  otherMethod.localMethod = 0;
+  TestEntry otherCrc{"crc.txt", "data"};
+  otherCrc.centralCrc = 1;
+  TestEntry unknownMethod{"lzma.txt", "data"};
+  unknownMethod.method = 14;
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(Write({good, renamed, otherMethod, otherCrc, unknownMethod}).c_str()));
+  ZipEntryInfo info = {};
+  EXPECT_EQ(ziplib::kZipOk, reader.GetEntry(0, &info));
+  for (int32_t i = 1; i <= 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ziplib::kZipHeaderMismatch, reader.GetEntry(i, &info));
+    EXPECT_EQ(ziplib::kZipHeaderMismatch, reader.ExtractEntry(i, (scratch_ / "out.txt").c_str()));
+  }
+  EXPECT_EQ(ziplib::kZipOk, reader.GetEntry(0, &info)) << "the reader recovers from a bad record";
+}
+
+TEST_F(ReaderTest, ExtractionChecksDataSizeAndCrc) {
+  TestEntry deflated{"deflated.bin", Pattern(100000, 11)};  // several 16,384-byte pieces
+  TestEntry stored{"stored.bin", Pattern(40000, 12)};
+  stored.method = 0;
+  TestEntry empty{"empty.txt", ""};
+  TestEntry badCrc{"badcrc.bin", Pattern(30000, 13)};
+  badCrc.flags = 0x0008;
+  badCrc.centralCrc = 0xDEADBEEF;
+  TestEntry badStoredCrc = badCrc;
+  badStoredCrc.name = "badstored.bin";
+  badStoredCrc.method = 0;
+  TestEntry encrypted{"secret.bin", "not really encrypted"};
+  encrypted.flags = 0x0001;
+  TestEntry bzip2{"bzip2.bin", "raw bytes"};
+  bzip2.method = 12;
+  TestEntry tooLong{"long.bin", Pattern(10000, 14)};
+  tooLong.flags = 0x0008;
+  tooLong.centralSize = 9000;
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk,
+            reader.Open(Write({deflated, stored, empty, badCrc, badStoredCrc, encrypted, bzip2, tooLong}).c_str()));
+  const std::vector<TestEntry> good = {deflated, stored, empty};
+  for (int32_t i = 0; i < 3; ++i) {
+    const std::string target = scratch_ / good[i].name;
+    ASSERT_EQ(ziplib::kZipOk, reader.ExtractEntry(i, target.c_str()));
+    std::string content;
+    ASSERT_TRUE(ReadWholeFile(target, &content));
+    EXPECT_EQ(good[i].data, content) << good[i].name;
+  }
+  for (int32_t i = 3; i < 8; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ziplib::kZipCannotExtract, reader.ExtractEntry(i, (scratch_ / "bad.bin").c_str()));
+  }
+}
+
+TEST_F(ReaderTest, RelativeTargetsGetTheirFoldersUnderTheCurrentFolder) {
+  TestEntry file{"a.txt", "relative"};
+  TestEntry folder{"made/by/entry/", ""};
+  folder.method = 0;
+  folder.externalAttributes = 0x10;
+  const std::string archive = Write({file, folder});
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(scratch_.Path().c_str()));
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(archive.c_str()));
+  EXPECT_EQ(ziplib::kZipOk, reader.ExtractEntry(0, "sub/dir\\a.txt"));
+  EXPECT_EQ(ziplib::kZipOk, reader.ExtractEntry(1, "ignored for folders"));
+  EXPECT_NE(ziplib::kZipOk, reader.ExtractEntry(0, "..\\up\\a.txt")) << "no folders are made outside";
+  reader.Close();
+  SetCurrentDirectoryA(previous);
+  std::string content;
+  EXPECT_TRUE(ReadWholeFile(scratch_ / "sub\\dir\\a.txt", &content));
+  EXPECT_EQ("relative", content);
+  EXPECT_TRUE(IsFolder(scratch_ / "made\\by\\entry"));
+}
+
+}  // namespace
+}  // namespace ziptest
