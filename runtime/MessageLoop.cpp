@@ -125,6 +125,19 @@ void RunMessageLoop() {
   RunLoop(0);
 }
 
+void RunNestedLoop() {
+  RuntimeState& state = State();
+  bool outer = state.nestedLoop;
+  state.nestedLoop = true;
+  RunLoop(1);
+  state.nestedLoop = outer;
+}
+
+void EndNestedLoop() {
+  State().nestedLoop = false;
+  PostMessageA(nullptr, WM_NULL, 0, 0);  // wakes a loop that waits for a message
+}
+
 void ProcessPendingMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

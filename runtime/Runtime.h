@@ -74,6 +74,10 @@ void* HiddenOwner();              // HWND of the hidden owner window, or null
 const char* ProgramFolder();      // without a trailing backslash
 const char* ProgramFileName();
 void ProcessPendingMessages();
+// The nested loop of a window shown modally: runs until EndNestedLoop is called (or the quit
+// message arrives), with the main loop's idle processing.
+void RunNestedLoop();
+void EndNestedLoop();
 
 // What the window engine plugs into the runtime; the runtime knows windows only through it.
 struct WindowEngine {

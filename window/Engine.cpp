@@ -1,10 +1,10 @@
 #include "window/Engine.h"
 #include <vector>
+#include "window/IdleHandlers.h"
 #include "window/Notifications.h"
 #include "window/Properties.h"
 #include "window/WindowLoader.h"
 #include "window/WindowStore.h"
-#include "window/WindowUnit.h"
 #include "window/template/TemplateRegion.h"
 
 namespace window {
@@ -15,6 +15,7 @@ bool LoadTemplates(const uint8_t* region, uint32_t size, uintptr_t codeBase) {
   if (!tmpl::ReadRegion(region, size, windows)) return false;
   tmpl::Relocate(windows, uint32_t(codeBase));
   WindowStore::Instance().Add(std::move(windows));
+  WatchIdlePasses();
   return true;
 }
 
@@ -27,21 +28,10 @@ bool AnyLiveWindow() { return WindowStore::Instance().AnyLiveWindow(); }
 
 void UnloadAll() { WindowStore::Instance().UnloadAll(); }
 
-// Every live window's idle handler runs; more idle time is asked for when any wants it.
-bool Idle(uint32_t millisecondsSinceIdle) {
-  WindowStore& store = WindowStore::Instance();
-  bool more = false;
-  for (size_t i = 0; i < store.Count(); ++i) {
-    WindowUnit* unit = AsWindowUnit(store.At(i)->Object(0));
-    if (unit && store.At(i)->Exists() && unit->OnIdle(millisecondsSinceIdle)) more = true;
-  }
-  return more;
-}
-
 }  // namespace
 
 const rt::WindowEngine Engine = {
-    LoadTemplates, OpenWindow, GetUnitProperty, SetUnitProperty, ServeNotification, AnyLiveWindow, UnloadAll, Idle,
+    LoadTemplates, OpenWindow, GetUnitProperty, SetUnitProperty, ServeNotification, AnyLiveWindow, UnloadAll, RunIdleHandlers,
 };
 
 }  // namespace window

@@ -1,5 +1,6 @@
 // `_QZ_PicBox`: the picture box unit (`PicBox`), and the few things the runtime's own window
-// classes share with it (class registration, the six border looks, raising a unit's event).
+// classes and the other unit types share with it: class registration, creating a unit's window,
+// the six border looks, raising a unit's event and the common unit-interface routines.
 #pragma once
 #include <windows.h>
 #include <cstdint>

@@ -55,26 +55,12 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
 
 bool IsTransparent(HWND hwnd) { return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0; }
 
-bool RegisterLabelClass() {
-  HINSTANCE module = GetModuleHandleA(nullptr);
-  WNDCLASSA existing;
-  if (GetClassInfoA(module, kTransLabelClass, &existing)) return true;
-  WNDCLASSA wc = {};
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = module;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  wc.lpszClassName = kTransLabelClass;
-  return RegisterClassA(&wc) != 0;
-}
-
 }  // namespace
 
 rt::UnitObject* TransLabel::Create(const rt::UnitCreateArgs& args) {
   tmpl::TransLabelBlock block;
   if (!block.Read(args.block, args.blockSize > 0 ? static_cast<size_t>(args.blockSize) : 0)) return nullptr;
-  if (!RegisterLabelClass()) return nullptr;
+  if (!window::RegisterSkinClass(kTransLabelClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
   auto label = std::make_unique<TransLabel>();
   label->windowId = args.windowId;
   label->unitId = args.unitId;

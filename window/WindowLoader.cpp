@@ -4,6 +4,7 @@
 #include "runtime/Runtime.h"
 #include "window/EngineMessages.h"
 #include "window/Events.h"
+#include "window/ModalLoop.h"
 #include "window/Pages.h"
 #include "window/UnitHook.h"
 #include "window/UnitType.h"
@@ -162,7 +163,7 @@ void RaiseFirstEvents(LoadedWindow& window) {
 }
 
 // Every other window of the program waits while a modal window is open.
-void DisableOtherWindows(LoadedWindow& window) {
+void DisableOtherWindows(LoadedWindow& window, HWND previousActive) {
   std::vector<DisabledWindow> disabled;
   WindowStore& store = WindowStore::Instance();
   for (size_t i = 0; i < store.Count(); ++i) {
@@ -172,7 +173,7 @@ void DisableOtherWindows(LoadedWindow& window) {
     disabled.push_back({hwnd, IsWindowEnabled(hwnd) != FALSE});
     EnableWindow(hwnd, FALSE);
   }
-  if (WindowUnit* unit = AsWindowUnit(window.Object(0))) unit->SetModal(std::move(disabled));
+  if (WindowUnit* unit = AsWindowUnit(window.Object(0))) unit->SetModal(std::move(disabled), previousActive);
 }
 
 // The last word to every unit; the focus stays where it was; the window counts as loaded.
@@ -196,6 +197,7 @@ bool LoadWindow(LoadedWindow& window, bool modal, HWND parent) {
     return true;
   }
   if (window.UnitCount() == 0) return false;
+  HWND previousActive = modal ? GetActiveWindow() : nullptr;  // before this window takes the activation
   rt::SuppressEvents();
   if (!CreateUnits(window, modal, parent)) {
     DiscardPartialWindow(window);
@@ -212,8 +214,10 @@ bool LoadWindow(LoadedWindow& window, bool modal, HWND parent) {
   rt::ResumeEvents();
   RaiseFirstEvents(window);
   if (!window.Exists()) return true;  // a routine closed it already
-  if (modal) DisableOtherWindows(window);
+  if (modal) DisableOtherWindows(window, previousActive);
   FinishLoading(window);
+  // The loader waits in the nested loop until the modal window has closed.
+  if (modal && window.Exists()) RunModalLoop(window.Handle());
   return true;
 }
 

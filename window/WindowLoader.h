@@ -8,7 +8,8 @@
 namespace window {
 
 // Creates and shows the window (or brings an existing one forward). False when a unit has no
-// type or cannot be created; the partial window is then discarded.
+// type or cannot be created; the partial window is then discarded. A window loaded modally
+// disables the program's other windows and returns only once it has closed.
 bool LoadWindow(LoadedWindow& window, bool modal, HWND parent);
 
 // Creates unit `unit` anew from its current property data, in the same place, with events

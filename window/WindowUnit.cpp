@@ -4,6 +4,7 @@
 #include "window/EngineMessages.h"
 #include "window/Events.h"
 #include "window/FontValue.h"
+#include "window/ModalLoop.h"
 #include "window/PicBox.h"
 #include "window/PreTranslation.h"
 #include "window/UnitType.h"
@@ -176,9 +177,11 @@ rt::UnitObject* WindowUnit::Create(const rt::UnitCreateArgs& args) {
   return unit;
 }
 
-void WindowUnit::SetModal(std::vector<DisabledWindow> disabled) {
+void WindowUnit::SetModal(std::vector<DisabledWindow> disabled, HWND previousActive) {
   state_.modal = true;
+  state_.holdsOthers = true;
   state_.disabled = std::move(disabled);
+  state_.previousActive = previousActive;
 }
 
 void WindowUnit::ShowAsStored() {
@@ -208,6 +211,20 @@ LRESULT WindowUnit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// The windows this modal window disabled get their former state back, the window that was
+// active before it is active again, and the loop that waits for it ends.
+void WindowUnit::LeaveModal() {
+  if (!state_.holdsOthers) return;
+  state_.holdsOthers = false;
+  for (const DisabledWindow& other : state_.disabled)
+    if (IsWindow(other.hwnd)) EnableWindow(other.hwnd, other.wasEnabled);
+  state_.disabled.clear();
+  HWND previous = state_.previousActive;
+  if (previous && previous != Handle() && IsWindow(previous) && IsWindowVisible(previous) && IsWindowEnabled(previous))
+    SetActiveWindow(previous);
+  EndModalLoop(Handle());
+}
+
 bool WindowUnit::RaiseWindowEvent(WindowEvent event, std::initializer_list<uint32_t> args) {
   rt::EventResult result;
   RaiseEvent(windowId, unitId, event, args, &result);
@@ -217,6 +234,9 @@ bool WindowUnit::RaiseWindowEvent(WindowEvent event, std::initializer_list<uint3
 LRESULT WindowUnit::OnClose() {
   if (!RaiseWindowEvent(kEventCloseRequested)) return 0;
   if (!RaiseWindowEvent(kEventMayClose)) return 0;
+  // The others come back while this window is still visible and active, so that the activation
+  // passes straight to the window that had it before.
+  LeaveModal();
   DestroyWindow(Handle());
   return 0;
 }
@@ -225,9 +245,7 @@ LRESULT WindowUnit::OnQueryEndSession() { return RaiseWindowEvent(kEventMayClose
 
 LRESULT WindowUnit::OnDestroy() {
   RaiseWindowEvent(kEventDestroying);
-  for (const DisabledWindow& other : state_.disabled)
-    if (IsWindow(other.hwnd)) EnableWindow(other.hwnd, other.wasEnabled);
-  state_.disabled.clear();
+  LeaveModal();  // destroyed without a close request
   if (rt::ProgramKind() != 0 && GetActiveWindow() == Handle()) ActivateAnotherWindow(Handle());
   return Default(WM_DESTROY, 0, 0);
 }

@@ -47,8 +47,10 @@ struct WindowUnitState {
   HFONT font = nullptr;                    // WM_SETFONT / WM_GETFONT; the default GUI font
   bool loaded = false;                     // every loading step has run
   bool activatedOnce = false;              // event 8 has been raised
-  bool modal = false;
+  bool modal = false;                      // loaded modally
+  bool holdsOthers = false;                // has disabled the other windows and not given them back
   std::vector<DisabledWindow> disabled;    // re-enabled when this modal window goes
+  HWND previousActive = nullptr;           // active before this modal window; active again after it
 };
 
 class WindowUnit : public rt::UnitObject {
@@ -61,7 +63,9 @@ class WindowUnit : public rt::UnitObject {
   const tmpl::WindowBlock& Block() const { return state_.block; }
   bool Loaded() const { return state_.loaded; }
   void MarkLoaded() { state_.loaded = true; }
-  void SetModal(std::vector<DisabledWindow> disabled);
+  // The window holds the other windows disabled until it closes; `previousActive` is then
+  // activated again.
+  void SetModal(std::vector<DisabledWindow> disabled, HWND previousActive);
   // Shows the window in the state its template asks for (normal, minimised or maximised).
   void ShowAsStored();
 
@@ -84,6 +88,7 @@ class WindowUnit : public rt::UnitObject {
   LRESULT OnEraseBackground(HDC dc);
   LRESULT OnSetFont(HFONT font, LPARAM redraw);
   LRESULT OnLayoutBars();
+  void LeaveModal();
 
   // A window event; false when its routine answered a logical false.
   bool RaiseWindowEvent(WindowEvent event, std::initializer_list<uint32_t> args = {});

@@ -94,7 +94,7 @@ void BrowseForFolder(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* arg
   states.DisableProgramWindows();
   info.hwndOwner = states.Active();
   ShellItemList chosen(SHBrowseForFolderA(&info));
-  states.Restore();
+  // states.Restore();
 
   if (chosen.Get()) rt::SetText(result, host::NewText(PathOfItem(chosen.Get())));
 }

@@ -24,13 +24,17 @@ void PaintEdit(PaintContext& context) {
   draw::ControlFrame(dc, b, context.scheme, disabled, context.Has(kStateReadOnly));
 
   HRGN owned = draw::RingRegion(b, 2);
-  // An attached up-down covers the frame on its side; a line one pixel in from there divides
-  // the text from the arrows.
+  // An attached up-down overlaps the edit's border by two pixels on its side. The inner of the
+  // two becomes a dividing line in the frame colour, where the up-down's own frame starts; the
+  // outer one belongs to the up-down and is left alone.
   const bool right = context.Has(kStateBuddyRight);
   const bool left = context.Has(kStateBuddyLeft);
   if ((right || left) && owned) {
-    const int x = right ? b.right - 2 : 1;
-    draw::Line(dc, x, 1, x, b.bottom - 1, draw::FrameColour(context.scheme, disabled));
+    const int divider = right ? b.right - 2 : 1;
+    draw::Line(dc, divider, 0, divider, b.bottom, draw::FrameColour(context.scheme, disabled));
+    const RECT outer = right ? RECT{b.right - 1, 0, b.right, b.bottom} : RECT{0, 0, 1, b.bottom};
+    gdi::Region covered(CreateRectRgnIndirect(&outer));
+    if (covered) CombineRgn(owned, owned, covered.get(), RGN_DIFF);
   }
   context.canvas.CopyOnly(owned);
 }

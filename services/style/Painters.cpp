@@ -1,6 +1,8 @@
 // Painting entry: the painter table by kind, and the colours the parent gives the control.
 #include "services/style/Painters.h"
 
+#include <commctrl.h>
+
 #include <iterator>
 
 #include "services/style/Gdi.h"
@@ -17,6 +19,8 @@ const Painter kPainters[] = {
     PaintComboList,
 };
 
+void PaintNow(HWND window);
+
 Painter PainterFor(int32_t kind) {
   if (kind < 0 || kind >= static_cast<int32_t>(std::size(kPainters))) return nullptr;
   return kPainters[kind];
@@ -26,6 +30,17 @@ COLORREF SolidColourOf(HBRUSH brush, COLORREF fallback) {
   LOGBRUSH logical{};
   if (!brush || GetObjectA(brush, sizeof logical, &logical) != sizeof logical) return fallback;
   return logical.lbStyle == BS_SOLID ? logical.lbColor : fallback;
+}
+
+// The classic border the edit draws under ours reaches into the up-down attached to it (they
+// overlap by two pixels): the up-down is drawn again on top.
+void RepaintAttachedUpDowns(HWND edit) {
+  for (ControlRecord* r = registry::FirstActive(); r; r = r->next) {
+    if (r->dormant || r->kind != kKindUpDown || !(r->state & (kStateAttachedRight | kStateAttachedLeft))) continue;
+    if (reinterpret_cast<HWND>(SendMessageA(r->window, UDM_GETBUDDY, 0, 0)) != edit) continue;
+    PaintNow(r->window);
+    return;
+  }
 }
 
 void PaintNow(HWND window) {
@@ -43,6 +58,7 @@ void PaintNow(HWND window) {
   PaintContext context{*record, canvas, CurrentScheme()};
   painter(context);
   canvas.Present();
+  if (record->kind == kKindEdit && (record->state & (kStateBuddyRight | kStateBuddyLeft))) RepaintAttachedUpDowns(window);
 }
 
 }  // namespace

@@ -242,12 +242,12 @@ LRESULT Forward(ControlRecord* record, HWND window, UINT message, WPARAM wParam,
   return result;
 }
 
-LRESULT OnDestroy(ControlRecord* record, HWND window, LPARAM lParam) {
+LRESULT OnDestroy(ControlRecord* record, HWND window, WPARAM wParam, LPARAM lParam) {
   if (record->kind == kKindUpDown) {
     const auto buddy = reinterpret_cast<HWND>(SendMessageA(window, UDM_GETBUDDY, 0, 0));
     ForgetBuddyMarks(buddy);
   }
-  const LRESULT result = CallWindowProcA(record->savedProc, window, WM_DESTROY, 0, lParam);
+  const LRESULT result = CallWindowProcA(record->savedProc, window, WM_DESTROY, wParam, lParam);
   if (ControlRecord* still = registry::Find(window)) {
     if (!still->dormant) GiveBack(still, false);
   }
@@ -260,7 +260,7 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (record->dormant) return Forward(record, window, message, wParam, lParam);
   const WNDPROC saved = record->savedProc;
 
-  if (message == WM_DESTROY) return OnDestroy(record, window, lParam);
+  if (message == WM_DESTROY) return OnDestroy(record, window, wParam, lParam);
   // The read-only look stays as it was decided when the edit was taken over.
   if (message == EM_SETREADONLY && record->kind == kKindEdit) return CallWindowProcA(saved, window, message, wParam, lParam);
   if (message == WM_LBUTTONDOWN && record->kind == kKindUpDown) {

@@ -212,6 +212,8 @@ TEST(SmallCommands, GetRunFolderCopiesTheRuntimesFolder) {
   EXPECT_EQ(testhost::TakeText(Call(corelib::GetRunFolder, {})), "D:");
   testhost::SetProgramFolder(nullptr);
   EXPECT_EQ(testhost::TakeText(Call(corelib::GetRunFolder, {})), "");
+  testhost::UseRuntimeFolder();
+  EXPECT_EQ(testhost::TakeText(Call(corelib::GetRunFolder, {})), ProgramFolder());
   EXPECT_EQ(testhost::LiveBlocks(), before);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "services/core/CoreLib.h"
+#include "services/core/GbkText.h"
 #include "tests/core/TestHost.h"
 
 namespace {
@@ -206,6 +207,26 @@ TEST_F(TextCommands, BitOrCombinesEveryArgument) {
   EXPECT_EQ(Call(corelib::BitOr, {IntArg(1), IntArg(2), IntArg(0x40)}).Int(), 0x43);
   EXPECT_EQ(Call(corelib::BitOr, {IntArg(0x30)}).Int(), 0x30);
   EXPECT_EQ(Call(corelib::BitOr, {IntArg(-1), IntArg(5)}).Int(), -1);
+}
+
+}  // namespace
+
+namespace {
+
+// The GBK scanning helpers that other libraries reuse.
+TEST(GbkScanning, SeparatorsAreFoundOnlyAsCharactersOfTheirOwn) {
+  const std::string ends = "C:\\乗";  // ends in the byte 0x5C, but as half of 乗
+  EXPECT_FALSE(gbk::EndsWithAscii(ends.c_str(), ends.size(), '\\'));
+  const std::string endsTwice = "C:\\乗\\";
+  EXPECT_TRUE(gbk::EndsWithAscii(endsTwice.c_str(), endsTwice.size(), '\\'));
+  EXPECT_FALSE(gbk::EndsWithAscii("", 0, '\\'));
+  EXPECT_EQ(gbk::FindLastAscii(ends.c_str(), ends.size(), '\\'), 2u);
+  const std::string none = "乗乗";
+  EXPECT_EQ(gbk::FindLastAscii(none.c_str(), none.size(), '\\'), gbk::npos);
+  // A lead byte without its trail byte counts as one byte and ends the text.
+  const std::string cut = "a\x81";
+  EXPECT_EQ(gbk::CharLength(cut.c_str(), 1, cut.size()), 1u);
+  EXPECT_EQ(gbk::CharLength("乗", 0, 2), 2u);
 }
 
 }  // namespace

@@ -2,31 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "runtime/Notify.h"
+#include "runtime/Runtime.h"
 
 namespace testhost {
 
 namespace {
 
+bool g_folderSet = false;
 const char* g_programFolder = nullptr;
+bool g_windowsSet = false;
 std::vector<HWND> g_windows;
 int32_t g_liveBlocks = 0;
 std::vector<int32_t> g_codes;
-
-int32_t ValueToInt(const rt::ArgTriple& value) {
-  switch (value.type) {
-    case rt::kTypeByte: return static_cast<int32_t>(value.lo & 0xFF);
-    case rt::kTypeShort: return static_cast<int16_t>(value.lo & 0xFFFF);
-    case rt::kTypeInt: return value.Int();
-    case rt::kTypeLong: return static_cast<int32_t>(value.lo);
-    case rt::kTypeFloat: return static_cast<int32_t>(std::trunc(value.Float()));
-    case rt::kTypeDouble: return static_cast<int32_t>(std::trunc(value.Double()));
-    default: ADD_FAILURE() << "value to integer asked for type " << std::hex << value.type; return 0;
-  }
-}
 
 int32_t Pointer(const void* p) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(p)); }
 
@@ -36,28 +26,37 @@ int32_t Notify(int32_t code, int32_t first, int32_t second) {
   g_codes.push_back(code);
   switch (code) {
     case rt::kNotifyAllocate: {
-      void* block = HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(first));
+      const int32_t block = rt::RuntimeNotify(code, first, second);
       if (block) ++g_liveBlocks;
-      return Pointer(block);
+      return block;
     }
     case rt::kNotifyFree:
-      if (first) {
-        HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(static_cast<uintptr_t>(first)));
-        --g_liveBlocks;
-      }
-      return 0;
-    case rt::kNotifyValueToInt:
-      return ValueToInt(*reinterpret_cast<const rt::ArgTriple*>(static_cast<uintptr_t>(first)));
-    case rt::kNotifyProgramFolder: return Pointer(g_programFolder);
-    case rt::kNotifyLoadedWindowCount: return static_cast<int32_t>(g_windows.size());
+      if (first) --g_liveBlocks;
+      break;
+    case rt::kNotifyProgramFolder:
+      if (g_folderSet) return Pointer(g_programFolder);
+      break;
+    case rt::kNotifyLoadedWindowCount:
+      if (g_windowsSet) return static_cast<int32_t>(g_windows.size());
+      break;
     case rt::kNotifyWindowHandleAt:
+      if (!g_windowsSet) break;
       return (first >= 0 && static_cast<size_t>(first) < g_windows.size()) ? Pointer(g_windows[first]) : 0;
-    default: (void)second; return 0;
+    default: break;
   }
+  return rt::RuntimeNotify(code, first, second);
 }
 
-void SetProgramFolder(const char* folder) { g_programFolder = folder; }
-void SetLoadedWindows(const std::vector<HWND>& windows) { g_windows = windows; }
+void SetProgramFolder(const char* folder) {
+  g_folderSet = true;
+  g_programFolder = folder;
+}
+void UseRuntimeFolder() { g_folderSet = false; }
+void SetLoadedWindows(const std::vector<HWND>& windows) {
+  g_windowsSet = true;
+  g_windows = windows;
+}
+void UseRuntimeWindows() { g_windowsSet = false; }
 int32_t LiveBlocks() { return g_liveBlocks; }
 const std::vector<int32_t>& CodesAsked() { return g_codes; }
 void ResetCodesAsked() { g_codes.clear(); }

@@ -1,6 +1,7 @@
-// What a library sees of the runtime in these tests: a notification entry serving the codes the
-// commands use (allocation on the process heap, value to integer, program folder, the loaded
-// windows), and helpers to call a command and take its results apart.
+// What a library sees of the runtime in these tests: the runtime's own notification entry, seen
+// through a spy that counts the blocks handed out and lets a test stand in for the program
+// folder (code 2003) and the list of loaded windows (codes 2032/2033); and helpers to call a
+// command and take its results apart. The test executable initialises the runtime first.
 #pragma once
 #include <windows.h>
 
@@ -15,10 +16,13 @@ namespace testhost {
 
 int32_t Notify(int32_t code, int32_t first, int32_t second);
 
-// Answers of code 2003 and codes 2032/2033.
+// Stand-in answers of code 2003 and codes 2032/2033, until the Use... call hands them back to
+// the runtime.
 void SetProgramFolder(const char* folder);
+void UseRuntimeFolder();
 void SetLoadedWindows(const std::vector<HWND>& windows);
-// Blocks allocated through code 2024 and not yet freed.
+void UseRuntimeWindows();
+// Blocks allocated through code 2024 and not yet freed through code 2025.
 int32_t LiveBlocks();
 // Every notification code asked for since the last reset, in order.
 const std::vector<int32_t>& CodesAsked();

@@ -13,6 +13,7 @@
 //   installer_driver answer ID                  presses button ID of the open box
 //   installer_driver browse PATH|cancel         picks PATH (e.g. "D:\") in the folder dialog
 //   installer_driver wait-gone [SECONDS]        waits until the installer's window has closed
+//   installer_driver close TITLE                asks the top-level window with this title to close
 // Texts are read and written in the system code page (GBK); the exit code is 0 on success.
 #include <windows.h>
 #include <commctrl.h>
@@ -41,10 +42,14 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+// The control's own text, asked of it (GetWindowText would give another process's controls only
+// their creation caption).
 std::string TextOf(HWND window) {
-  char text[8192] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  static char text[65536];
+  text[0] = 0;
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+  return std::string(text, copied);
 }
 
 struct Page {
@@ -209,7 +214,7 @@ HWND WaitForDialog(DWORD timeoutMs) {
   DWORD process = InstallerProcess();
   while (GetTickCount() - start < timeoutMs) {
     DialogSearch search = {process, nullptr};
-    if (process) EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
     if (search.found) {
       Sleep(300);
       return search.found;
@@ -363,6 +368,10 @@ int main(int argc, char** argv) {
   if (command == "box") return Box(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
   if (command == "answer") return Answer(number(1));
   if (command == "browse" && args.size() >= 2) return Browse(args[1]);
+  if (command == "close" && args.size() >= 2) {
+    HWND window = FindWindowA(nullptr, args[1].c_str());
+    return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
   if (command == "wait-gone") return WaitGone(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
   return 2;
 }

@@ -29,22 +29,24 @@ struct Seen {
   bool navigated = false;
   std::string title;  // the text the dialog shows above its tree
   HWND owner = nullptr;
-  bool mainEnabled = true, secondEnabled = true, childEnabled = false;
+  bool mainEnabled = true, otherEnabled = true, secondEnabled = true, childEnabled = false;
   std::vector<std::string> children;
 };
 
-// The program's windows as the runtime lists them (codes 2032/2033): an active main window,
-// a second top-level window that is already disabled, and a child of the main window.
+// The program's windows as the runtime lists them (codes 2032/2033): an active main window (the
+// dialog's owner, which the dialog itself also re-enables), another enabled top-level window, a
+// second top-level window that is already disabled, and a child of the main window.
 class BrowseForFolderCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     shelllib::Notify(1, static_cast<int32_t>(reinterpret_cast<uintptr_t>(&testhost::Notify)), 0);
     main_ = NewTopLevelWindow("main");
+    other_ = NewTopLevelWindow("other");
     second_ = NewTopLevelWindow("second");
     child_ = NewTopLevelWindow("child", main_);
-    ASSERT_TRUE(main_ && second_ && child_);
+    ASSERT_TRUE(main_ && other_ && second_ && child_);
     EnableWindow(second_, FALSE);
-    testhost::SetLoadedWindows({main_, second_, child_});
+    testhost::SetLoadedWindows({main_, other_, second_, child_});
     SetForegroundWindow(main_);
     SetActiveWindow(main_);
     ASSERT_EQ(GetActiveWindow(), main_);
@@ -57,9 +59,10 @@ class BrowseForFolderCommand : public ::testing::Test {
     CloseHandle(file);
   }
   void TearDown() override {
-    testhost::SetLoadedWindows({});
+    testhost::UseRuntimeWindows();
     DestroyWindow(child_);
     DestroyWindow(second_);
+    DestroyWindow(other_);
     DestroyWindow(main_);
     DeleteFileA((folder_ + "\\readme.txt").c_str());
     RemoveDirectoryA((folder_ + "\\会计从业资格").c_str());
@@ -78,6 +81,7 @@ class BrowseForFolderCommand : public ::testing::Test {
       watched.title = read.message;
       watched.owner = read.owner;
       watched.mainEnabled = IsWindowEnabled(main_);
+      watched.otherEnabled = IsWindowEnabled(other_);
       watched.secondEnabled = IsWindowEnabled(second_);
       watched.childEnabled = IsWindowEnabled(child_);
       watched.navigated = folderdialog::SelectPath(dialog, labels);
@@ -94,6 +98,7 @@ class BrowseForFolderCommand : public ::testing::Test {
   // After the dialog: every window as enabled as before, the main window active again.
   void ExpectRestored() {
     EXPECT_TRUE(IsWindowEnabled(main_));
+    EXPECT_TRUE(IsWindowEnabled(other_));
     EXPECT_FALSE(IsWindowEnabled(second_));
     EXPECT_TRUE(IsWindowEnabled(child_));
     EXPECT_EQ(GetActiveWindow(), main_);
@@ -101,7 +106,7 @@ class BrowseForFolderCommand : public ::testing::Test {
   }
   std::string folderName_;
   std::string folder_;
-  HWND main_ = nullptr, second_ = nullptr, child_ = nullptr;
+  HWND main_ = nullptr, other_ = nullptr, second_ = nullptr, child_ = nullptr;
 };
 
 TEST_F(BrowseForFolderCommand, PicksAFolderInTheTree) {
@@ -115,6 +120,7 @@ TEST_F(BrowseForFolderCommand, PicksAFolderInTheTree) {
   EXPECT_EQ(seen.title, "选择要安装的文件夹");
   EXPECT_EQ(seen.owner, main_);
   EXPECT_FALSE(seen.mainEnabled);
+  EXPECT_FALSE(seen.otherEnabled);
   EXPECT_FALSE(seen.secondEnabled);
   EXPECT_TRUE(seen.childEnabled);
   ExpectRestored();
@@ -133,7 +139,7 @@ TEST_F(BrowseForFolderCommand, CancelGivesTheEmptyText) {
   const std::string chosen = Browse({TextArg("x")}, {"我的电脑", "(C:)"}, IDCANCEL, seen);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(chosen, "");
-  EXPECT_FALSE(seen.mainEnabled);
+  EXPECT_FALSE(seen.otherEnabled);
   ExpectRestored();
 }
 

@@ -1,14 +1,11 @@
-// The shell commands need COM on the calling thread, as the runtime's start-up provides.
-#include <windows.h>
-
-#include <objbase.h>
-
+// The shell commands run on an initialised runtime, which also initialises OLE on this thread,
+// as the commands need.
 #include <gtest/gtest.h>
 
+#include "runtime/Runtime.h"
+
 int main(int argc, char** argv) {
-  CoInitialize(nullptr);
+  rt::MiscService(6);
   ::testing::InitGoogleTest(&argc, argv);
-  const int result = RUN_ALL_TESTS();
-  CoUninitialize();
-  return result;
+  return RUN_ALL_TESTS();
 }

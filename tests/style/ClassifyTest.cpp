@@ -62,7 +62,7 @@ TEST(ClassifyControl, KindsByClassAndStyle) {
   }
 }
 
-TEST(ClassifyControl, SpecialCases) {
+TEST(ClassifyControl, ByParentTextAndLaterStyle) {
   HostWindow host(300, 300);
   // The edits inside an IP-address control belong to it.
   HWND address = host.Add(WC_IPADDRESSA, "", 0, 0, 0, 150, 24);

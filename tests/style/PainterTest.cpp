@@ -144,6 +144,10 @@ TEST(PushButtonPainter, EveryStateHasItsOwnFace) {
   const Image disabled = Capture(button);
   EnableWindow(button, TRUE);
   EXPECT_EQ(Capture(button), normal);
+  // Keyboard cues switching on (the first key press in a dialog) redraw the button too.
+  SendMessageA(button, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  EXPECT_EQ(Capture(button), normal);
   SetWindowTextA(button, "取消");
   EXPECT_NE(Capture(button), normal) << "a new caption is drawn at once";
   char caption[16] = {};
@@ -276,6 +280,10 @@ TEST(UpDownPainter, AttachedToAnEditWithHotHalf) {
   ClickAt(upDown, (r.right - r.left) / 2, 4);
   MoveMouseAway();
   EXPECT_TRUE(WaitFor([&] { return SendMessageA(upDown, UDM_GETPOS32, 0, 0) > 5; }));
+  // The edit repaints without drawing over the arrows it sits beside.
+  EXPECT_TRUE(WaitFor([&] { return Capture(upDown) == normal; }));
+  RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+  EXPECT_EQ(Capture(upDown), normal);
 }
 
 }  // namespace

@@ -210,6 +210,18 @@ Image Capture(HWND window) {
   return image;
 }
 
+void PrintTo(const Image& image, std::ostream* out) {
+  *out << image.width << "x" << image.height << " image";
+  int shown = 0;
+  for (int y = 0; y < image.height && shown < 4; ++y) {
+    for (int x = 0; x < image.width && shown < 4; ++x) {
+      if (image.At(x, y) == kWhite) continue;
+      *out << (shown ? ", " : ": ") << "(" << x << "," << y << ")=" << Hex(image.At(x, y));
+      ++shown;
+    }
+  }
+}
+
 std::string SaveArtifact(const Image& image, const std::string& name) {
   char module[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, module, MAX_PATH);

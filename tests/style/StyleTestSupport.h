@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,8 @@ struct Image {
 };
 // Read back through the window's own DC, so other windows on the display do not matter.
 Image Capture(HWND window);
+// How gtest shows an image in a failure: its size and the first pixels that differ from white.
+void PrintTo(const Image& image, std::ostream* out);
 // Writes the image as a 24-bit BMP under build/artifacts/style; the path written.
 std::string SaveArtifact(const Image& image, const std::string& name);
 // An area of the screen as it shows now (pop-ups included).

@@ -212,6 +212,11 @@ void PressKey(WORD key, bool shift, bool alt) {
   Pump(60);
 }
 
+void QueueKeyPress(WORD key) {
+  SendKey(key, false);
+  SendKey(key, true);
+}
+
 void TypeText(const std::string& text) {
   for (char c : text) {
     SHORT scan = VkKeyScanA(c);

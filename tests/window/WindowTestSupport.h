@@ -86,6 +86,8 @@ void Pump(int ms = 60);
 void Focus(HWND hwnd);
 // Real keyboard input: a virtual key pressed and released (with Shift, Ctrl or Alt held).
 void PressKey(WORD key, bool shift = false, bool alt = false);
+// The same without processing it: the key's input waits in the queue for the running loop.
+void QueueKeyPress(WORD key);
 void TypeText(const std::string& text);
 void ClickAt(HWND hwnd, int x, int y);
 std::string TextOf(HWND hwnd);

@@ -1,0 +1,17 @@
+// The windows' part of the idle operation: each loaded window's idle handler (window event 7),
+// with the exclusion list of windows that wanted no more idle time. A window in the list is
+// not asked again until a real message restarts idle processing.
+#pragma once
+#include <cstdint>
+
+namespace window {
+
+// Starts counting the loop's idle passes, by which a restart of idle processing is recognised.
+// Needs the runtime initialised (its hidden owner window); calling it again does nothing.
+void WatchIdlePasses();
+
+// Asks every loaded window outside the exclusion list, in store order; true when any of them
+// wants more idle time. Those that do not go into the list.
+bool RunIdleHandlers(uint32_t millisecondsSinceIdle);
+
+}  // namespace window
