@@ -1,6 +1,7 @@
 #include "window/ModalLoop.h"
 #include <vector>
 #include "runtime/Runtime.h"
+#include "window/WindowUnit.h"
 
 namespace window {
 namespace {
@@ -35,6 +36,18 @@ void EndModalLoop(HWND hwnd) {
     if (i + 1 == loops.size()) rt::EndNestedLoop();
     return;
   }
+}
+
+bool PassOnDisabledWindow(HWND closing, HWND disabled, bool wasEnabled) {
+  std::vector<ModalLoop>& loops = Loops();
+  size_t i = 0;
+  while (i < loops.size() && loops[i].window != closing) ++i;
+  for (++i; i < loops.size(); ++i) {
+    if (loops[i].ended) continue;
+    auto* later = dynamic_cast<WindowUnit*>(rt::FrameworkWindow::FromHandle(loops[i].window));
+    if (later && later->TakeOverDisabledWindow(disabled, wasEnabled)) return true;
+  }
+  return false;
 }
 
 }  // namespace window

@@ -13,4 +13,9 @@ void RunModalLoop(HWND hwnd);
 // still waiting, that one's loop ends first and this one's right after it.
 void EndModalLoop(HWND hwnd);
 
+// A modal window that closes hands the former state of a window it disabled to the next modal
+// window opened after it that holds the same window disabled, which gives it back in its turn.
+// False when no later modal window holds it: the closing window gives it back itself.
+bool PassOnDisabledWindow(HWND closing, HWND disabled, bool wasEnabled);
+
 }  // namespace window

@@ -72,6 +72,8 @@ void ProcessBar::ApplyRange() {
   int32_t low = std::min(block.Minimum, block.Maximum), high = std::max(block.Minimum, block.Maximum);
   SendMessageA(Handle(), PBM_SETRANGE32, WPARAM(low), LPARAM(high));
   SendMessageA(Handle(), PBM_SETPOS, WPARAM(std::min(std::max(block.Position, block.Minimum), block.Maximum)), 0);
+  // Painted at once: a program that moves the bar is often busy and pumps no messages meanwhile.
+  UpdateWindow(Handle());
 }
 
 int32_t ProcessBar::SetProperty(int32_t k, const rt::PropertyData& value) {

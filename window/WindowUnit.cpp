@@ -184,6 +184,15 @@ void WindowUnit::SetModal(std::vector<DisabledWindow> disabled, HWND previousAct
   state_.previousActive = previousActive;
 }
 
+bool WindowUnit::TakeOverDisabledWindow(HWND hwnd, bool wasEnabled) {
+  for (DisabledWindow& other : state_.disabled) {
+    if (other.hwnd != hwnd) continue;
+    other.wasEnabled = wasEnabled;
+    return true;
+  }
+  return false;
+}
+
 void WindowUnit::ShowAsStored() {
   int show = SW_SHOW;
   if (rt::ProgramKind() != 0 && state_.block.Position == kMinimised) show = SW_SHOWMINIMIZED;
@@ -217,7 +226,8 @@ void WindowUnit::LeaveModal() {
   if (!state_.holdsOthers) return;
   state_.holdsOthers = false;
   for (const DisabledWindow& other : state_.disabled)
-    if (IsWindow(other.hwnd)) EnableWindow(other.hwnd, other.wasEnabled);
+    if (IsWindow(other.hwnd) && !PassOnDisabledWindow(Handle(), other.hwnd, other.wasEnabled))
+      EnableWindow(other.hwnd, other.wasEnabled);
   state_.disabled.clear();
   HWND previous = state_.previousActive;
   if (previous && previous != Handle() && IsWindow(previous) && IsWindowVisible(previous) && IsWindowEnabled(previous))

@@ -66,6 +66,9 @@ class WindowUnit : public rt::UnitObject {
   // The window holds the other windows disabled until it closes; `previousActive` is then
   // activated again.
   void SetModal(std::vector<DisabledWindow> disabled, HWND previousActive);
+  // A modal window opened before this one closes and hands over the state that `hwnd` is to get
+  // back; false when this window does not hold `hwnd` disabled.
+  bool TakeOverDisabledWindow(HWND hwnd, bool wasEnabled);
   // Shows the window in the state its template asks for (normal, minimised or maximised).
   void ShowAsStored();
 

@@ -21,10 +21,6 @@ void* Allocate(size_t size) {
   return reinterpret_cast<void*>(static_cast<uintptr_t>(Call(rt::kNotifyAllocate, static_cast<int32_t>(size), 0)));
 }
 
-void Free(void* block) {
-  if (block) Call(rt::kNotifyFree, static_cast<int32_t>(reinterpret_cast<uintptr_t>(block)), 0);
-}
-
 char* NewText(const char* bytes, size_t length) {
   if (length == 0) return nullptr;
   auto text = static_cast<char*>(Allocate(length + 1));

@@ -16,7 +16,6 @@ char* NewText(const char* bytes, size_t length);
 inline char* NewText(const std::string& text) { return NewText(text.data(), text.size()); }
 // A runtime block of `size` bytes (code 2024); null when the runtime has none to give.
 void* Allocate(size_t size);
-void Free(void* block);
 
 // A numeric argument as a 32-bit integer through the runtime's own conversion (code 2001).
 int32_t ValueToInt(const rt::ArgTriple& value);

@@ -37,7 +37,4 @@ void ToUpperCase(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args); 
 void WriteIniEntry(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args);       // 17
 void ToText(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args);              // 18
 
-// The 19 command functions in record order, for the library record.
-extern const rt::Command kCommands[19];
-
 }  // namespace corelib

@@ -137,10 +137,4 @@ void GetRunFolder(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args) 
   rt::SetText(result, host::NewText(folder ? folder : "", folder ? std::strlen(folder) : 0));
 }
 
-const rt::Command kCommands[19] = {
-    ReplaceText, GetWindowHandle, ReadRegistryText, BitOr,      RunProgram,       ShowMessageBox, FindText,
-    SplitText,   GetDiskTotalSpace, GetRunFolder,  WriteBytesToFile, SetFileAttrs, Delay,          RemoveFile,
-    CreateFolder, WriteRegistryValue, ToUpperCase, WriteIniEntry, ToText,
-};
-
 }  // namespace corelib

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "runtime/Notify.h"
@@ -18,42 +17,45 @@ namespace shelllib {
 
 namespace {
 
-// What BrowseForFolder changes while its dialog runs and puts back afterwards. The first pair
-// of the list is (active window or 0, foreground window); each further pair is (a top-level
-// window of the program, 1 if it was enabled).
+// What BrowseForFolder changes while its dialog runs and puts back afterwards: the active and
+// foreground windows, and the enabled state of every top-level window of the program.
 class WindowStateList {
  public:
   // Records the active and foreground windows, then disables every top-level program window.
   void DisableProgramWindows() {
-    HWND active = GetActiveWindow();
-    if (!IsWindow(active)) active = nullptr;
-    pairs_.emplace_back(active, GetForegroundWindow());
+    active_ = GetActiveWindow();
+    if (!IsWindow(active_)) active_ = nullptr;
+    foreground_ = GetForegroundWindow();
     const int32_t count = host::Call(rt::kNotifyLoadedWindowCount);
     for (int32_t index = 0; index < count; ++index) {
       HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(host::Call(rt::kNotifyWindowHandleAt, index)));
       if (!window || IsChild(window)) continue;
-      pairs_.emplace_back(window, IsWindowEnabled(window) ? HWND(1) : HWND(0));
+      windows_.push_back({window, IsWindowEnabled(window) != FALSE});
       EnableWindow(window, FALSE);
     }
   }
 
-  HWND Active() const { return pairs_.empty() ? nullptr : pairs_[0].first; }
+  HWND Active() const { return active_; }
 
   // Enabled states first, then the foreground window, then the active window.
   void Restore() const {
-    if (pairs_.empty()) return;
-    for (size_t i = 1; i < pairs_.size(); ++i) EnableWindow(pairs_[i].first, pairs_[i].second != nullptr);
-    const HWND active = pairs_[0].first;
-    const HWND foreground = pairs_[0].second;
-    if (IsWindow(foreground)) SetForegroundWindow(foreground);
-    if (IsWindow(active)) SetActiveWindow(active);
+    for (const WindowState& state : windows_) EnableWindow(state.window, state.enabled);
+    if (IsWindow(foreground_)) SetForegroundWindow(foreground_);
+    if (IsWindow(active_)) SetActiveWindow(active_);
   }
 
  private:
+  struct WindowState {
+    HWND window;
+    bool enabled;  // before the dialog
+  };
+
   // Only windows without a parent (owned windows included) take part; controls do not.
   static bool IsChild(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0; }
 
-  std::vector<std::pair<HWND, HWND>> pairs_;
+  HWND active_ = nullptr;      // only a window that IsWindow confirmed
+  HWND foreground_ = nullptr;
+  std::vector<WindowState> windows_;
 };
 
 // An item list that the shell handed out, freed through the shell's own allocator.
@@ -94,7 +96,7 @@ void BrowseForFolder(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* arg
   states.DisableProgramWindows();
   info.hwndOwner = states.Active();
   ShellItemList chosen(SHBrowseForFolderA(&info));
-  // states.Restore();
+  states.Restore();
 
   if (chosen.Get()) rt::SetText(result, host::NewText(PathOfItem(chosen.Get())));
 }

@@ -34,7 +34,4 @@ char* NewText(const std::string& text) {
 }
 
 }  // namespace host
-
-const rt::Command kCommands[3] = {BrowseForFolder, GetSpecialFolder, CreateShortcut};
-
 }  // namespace shelllib

@@ -12,6 +12,4 @@ void BrowseForFolder(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* arg
 void GetSpecialFolder(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args);  // 1
 void CreateShortcut(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args);    // 2
 
-extern const rt::Command kCommands[3];
-
 }  // namespace shelllib

@@ -22,6 +22,8 @@ class RegistryCommands : public ::testing::Test {
     corelib::Notify(1, static_cast<int32_t>(reinterpret_cast<uintptr_t>(&testhost::Notify)), 0);
     // A key of this process's own, so that tests running side by side do not meet.
     base_ = "Software\\VeltaroCoreTest" + std::to_string(GetCurrentProcessId());
+    RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());  // left by an earlier process with this id
+    RegDeleteKeyA(HKEY_CURRENT_USER, base_.c_str());
   }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str()); }
 

@@ -13,7 +13,10 @@
 //   installer_driver answer ID                  presses button ID of the open box
 //   installer_driver browse PATH|cancel         picks PATH (e.g. "D:\") in the folder dialog
 //   installer_driver wait-gone [SECONDS]        waits until the installer's window has closed
+//   installer_driver page-origin                the screen position of the shown page's corner
 //   installer_driver close TITLE                asks the top-level window with this title to close
+//   installer_driver text-of X Y W H            the text of the control at that place of its page,
+//                                               shown or not
 // Texts are read and written in the system code page (GBK); the exit code is 0 on success.
 #include <windows.h>
 #include <commctrl.h>
@@ -26,7 +29,8 @@ namespace {
 
 const char kCaption[] = "Veltaro-会计从业安装";
 
-HWND FindInstaller(DWORD timeoutMs = 15000) {
+// A cold start of Wine on a loaded machine can take a while.
+HWND FindInstaller(DWORD timeoutMs = 60000) {
   DWORD start = GetTickCount();
   for (;;) {
     HWND window = FindWindowA(nullptr, kCaption);
@@ -42,11 +46,18 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-// The control's own text, asked of it (GetWindowText would give another process's controls only
-// their creation caption).
+// An edit control keeps its text to itself: it is asked (GetWindowText gives another process's
+// edit only its creation caption). Every other control's text is read without a message, so a
+// busy installer (unpacking pumps no messages) can still be watched.
 std::string TextOf(HWND window) {
   static char text[65536];
   text[0] = 0;
+  char kind[32] = {};
+  GetClassNameA(window, kind, sizeof kind);
+  if (lstrcmpiA(kind, "Edit") != 0) {
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
   DWORD_PTR copied = 0;
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
   return std::string(text, copied);
@@ -172,6 +183,33 @@ int Visible() {
   Page page;
   if (!CurrentPage(page)) return 1;
   EnumChildWindows(FindInstaller(), PrintVisible, reinterpret_cast<LPARAM>(&page));
+  return 0;
+}
+
+struct PlaceSearch {
+  RECT place;   // in the coordinates of the control's parent
+  HWND found;
+};
+
+BOOL CALLBACK FindByPlace(HWND child, LPARAM context) {
+  auto search = reinterpret_cast<PlaceSearch*>(context);
+  RECT rect;
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  if (EqualRect(&rect, &search->place)) {
+    search->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int TextOfPlace(int x, int y, int width, int height) {
+  HWND window = FindInstaller();
+  if (!window) return 1;
+  PlaceSearch search = {{x, y, x + width, y + height}, nullptr};
+  EnumChildWindows(window, FindByPlace, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return 2;
+  std::printf("%s\n", TextOf(search.found).c_str());
   return 0;
 }
 
@@ -368,6 +406,13 @@ int main(int argc, char** argv) {
   if (command == "box") return Box(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
   if (command == "answer") return Answer(number(1));
   if (command == "browse" && args.size() >= 2) return Browse(args[1]);
+  if (command == "page-origin") {
+    Page page;
+    if (!CurrentPage(page)) return 1;
+    std::printf("%ld %ld\n", page.origin.x, page.origin.y);
+    return 0;
+  }
+  if (command == "text-of") return TextOfPlace(number(1), number(2), number(3), number(4));
   if (command == "close" && args.size() >= 2) {
     HWND window = FindWindowA(nullptr, args[1].c_str());
     return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;

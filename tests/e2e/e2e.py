@@ -22,6 +22,7 @@ DESKTOP_BOX, START_MENU_BOX, QUICK_LAUNCH_BOX = (42, 156), (174, 156), (310, 156
 CUSTOM_INSTALL_BUTTON = (246, 244)
 CUSTOM_BACK_LINK = (45, 299)
 PERCENT_LABEL = (440, 259)
+PERCENT_LABEL_PLACE = (392, 249, 79, 20)
 START_PRODUCT_BOX = (67, 212)
 FINISH_BUTTON = (260, 259)
 CLOSE_BUTTON = (487, 17)
@@ -182,7 +183,27 @@ class Installer:
             text = self.text_at(PERCENT_LABEL)
             if text and (not shown or shown[-1] != text):
                 shown.append(text)
+        # The label as the progress page was left, read once the finish page shows.
+        last = self.wine.driver("text-of", *PERCENT_LABEL_PLACE)[1]
+        if last and (not shown or shown[-1] != last):
+            shown.append(last)
         return shown
+
+    def looks_like(self, place, picture):
+        """Mean difference (0..255) between a part of the page on screen and one of our pictures."""
+        from PIL import Image, ImageChops, ImageStat
+        code, origin = self.wine.driver("page-origin")
+        if code != 0:
+            return 255
+        ox, oy = map(int, origin.split())
+        x, y, w, h = place
+        shot = os.path.join(self.artifacts, "part.png")
+        subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{ox + x}+{oy + y}", "+repage", shot], capture_output=True)
+        expected = Image.open(picture).convert("RGB")
+        seen = Image.open(shot).convert("RGB")
+        if seen.size != expected.size:
+            return 255
+        return sum(ImageStat.Stat(ImageChops.difference(seen, expected)).mean) / 3
 
     def wait_finish_page(self, seconds):
         deadline = time.time() + seconds
@@ -277,14 +298,18 @@ def scenario_default_install(wine, exe, payload, results, artifacts):
         shown = run.watch_progress(600)
         results.check(run.wait_finish_page(60), "the finish page appears")
         numbers = [int(text.split()[0]) for text in shown if text.endswith(" %") and text.split()[0].isdigit()]
-        results.check(len(numbers) == len(shown) and numbers == sorted(numbers),
+        results.check(len(numbers) >= 2 and len(numbers) == len(shown) and numbers == sorted(numbers),
                       f"the progress label counts up as \"N %\" ({shown})")
-        results.check(100 not in numbers[:-1], "100 % shows only at the end")
+        results.check(numbers and numbers[-1] == 100 and 100 not in numbers[:-1], "100 % shows only at the end")
         run.screenshot("page4-finish")
         # The progress page's label ended at 100 %, shown only after the last entry.
         visible = run.visible()
         results.check(any(l.startswith("_QZ_RgnButton") and " 475 5 24 24" in l for l in visible), "the finish page's close button shows")
         results.check(run.wine.driver("enabled-at", *CLOSE_BUTTON)[1] == "0", "the finish page's close button is disabled")
+        pictures = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "installer", "pictures")
+        disabled = run.looks_like((475, 5, 24, 24), os.path.join(pictures, "close-disabled.jpg"))
+        normal = run.looks_like((475, 5, 24, 24), os.path.join(pictures, "close-normal.jpg"))
+        results.check(disabled < 8 and disabled < normal, f"it shows its disabled picture (differs {disabled:.1f} from it, {normal:.1f} from the normal one)")
         run.click(FINISH_BUTTON)
         results.check(wine.driver("wait-gone", 10)[0] == 0, "finishing closes the installer")
     target = installed_folder(wine, folder)
@@ -367,6 +392,7 @@ def scenario_refusals(wine, exe, results, artifacts, full_drive, read_only):
              ("R:\\VELTARO", "安装失败,软件文件未能完整写入,请重新选择安装路径!", read_only)]
     wine.map_drive("s", full_drive)
     wine.map_drive("r", read_only)
+    wine.run("reg", "delete", UNINSTALL_KEY, "/f")  # left by the installation before
     with Installer(wine, exe, results, artifacts) as run:
         run.click(CUSTOM_LINK)
         for typed, message, drive_folder in cases:

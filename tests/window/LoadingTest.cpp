@@ -202,12 +202,11 @@ TEST_F(Loading, AUnitThatCannotBeCreatedDiscardsTheWholeWindow) {
   EXPECT_EQ(FindWindowA("KVWindow", "partial"), nullptr);
 }
 
+// In children, where the window closed is the program's last one.
 TEST_F(Loading, ClosingTheLastWindowPostsTheQuitMessageOnlyOnceTheLoopWasEntered) {
-  WindowBuilder builder;
-  HWND hwnd = builder.Open();
-  DestroyWindow(hwnd);
-  MSG quit;
-  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  testsupport::ChildResult before = testsupport::RunChild("no-quit-before-the-loop");
+  EXPECT_EQ(before.exitCode, 0u);
+  EXPECT_NE(before.output.find("window gone 1, quit posted 0"), std::string::npos) << before.output;
 
   testsupport::ChildResult child = testsupport::RunChild("quit-after-last-window");
   EXPECT_EQ(child.exitCode, 0u);

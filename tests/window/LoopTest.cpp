@@ -123,22 +123,27 @@ TEST_F(Modal, AModalWindowKeepsTheOthersDisabledAndItsOpenerWaitingUntilEscClose
   WindowBuilder disabledBefore;
   HWND disabled = disabledBefore.Open();
   EnableWindow(disabled, FALSE);
+  WindowBuilder bystanderBuilder;
+  HWND bystander = bystanderBuilder.Open();
   WindowBuilder second;
   second.Bind(second.WindowUnitId(), 2, RecordRoutine(2));
   uint32_t modalId = second.Load();
   Opener first(modalId);
   first.hwnd = first.builder.Open();
   Focus(first.hwnd);
+  // Next in line below the modal window, so that only the engine's own choice activates the first.
+  SetWindowPos(bystander, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   struct Seen {
     HWND modal = nullptr, owner = nullptr, active = nullptr;
-    bool firstEnabled = true, disabledEnabled = true, modalEnabled = false, returned = true;
+    bool firstEnabled = true, bystanderEnabled = true, disabledEnabled = true, modalEnabled = false, returned = true;
   } seen;
   Script script({[&] {
                   seen.modal = UnitHandle(modalId, 0);
                   seen.owner = GetWindow(seen.modal, GW_OWNER);
                   seen.active = GetActiveWindow();
                   seen.firstEnabled = IsWindowEnabled(first.hwnd);
+                  seen.bystanderEnabled = IsWindowEnabled(bystander);
                   seen.disabledEnabled = IsWindowEnabled(disabled);
                   seen.modalEnabled = IsWindowEnabled(seen.modal);
                   seen.returned = first.Opening().returned;
@@ -151,6 +156,7 @@ TEST_F(Modal, AModalWindowKeepsTheOthersDisabledAndItsOpenerWaitingUntilEscClose
   ASSERT_NE(seen.modal, nullptr);
   EXPECT_FALSE(seen.returned);
   EXPECT_FALSE(seen.firstEnabled);
+  EXPECT_FALSE(seen.bystanderEnabled);
   EXPECT_FALSE(seen.disabledEnabled);
   EXPECT_TRUE(seen.modalEnabled);
   EXPECT_EQ(seen.active, seen.modal);
@@ -159,47 +165,62 @@ TEST_F(Modal, AModalWindowKeepsTheOthersDisabledAndItsOpenerWaitingUntilEscClose
   EXPECT_EQ(first.Opening().result, 0);
   EXPECT_FALSE(IsWindow(seen.modal));
   EXPECT_EQ(LoggedEvents(second.WindowUnitId()), (std::vector<int32_t>{2}));
-  // Each window is back as it was: the first enabled and active, the other still disabled.
+  // Each window is back as it was, and the first is active again.
   EXPECT_TRUE(IsWindowEnabled(first.hwnd));
+  EXPECT_TRUE(IsWindowEnabled(bystander));
   EXPECT_FALSE(IsWindowEnabled(disabled));
   EXPECT_EQ(GetActiveWindow(), first.hwnd);
   EnableWindow(disabled, TRUE);
 }
 
-TEST_F(Modal, AModalWindowOpenedFromAModalWindowGivesBackOnlyWhatItTook) {
+// A first window whose press opens a middle window modally, whose press opens an inner one.
+struct ModalChain {
   WindowBuilder innerBuilder;
   uint32_t innerId = innerBuilder.Load();
-  Opener middle(innerId);
+  Opener middle{innerId};
   uint32_t middleId = middle.builder.Load();
-  Opener first(middleId);
-  first.hwnd = first.builder.Open();
-  Focus(first.hwnd);
+  Opener first{middleId};
 
-  struct Seen {
-    bool firstEnabled = true, middleEnabled = true, middleReturned = true, firstReturned = true;
-  } whileInner, afterInner;
+  ModalChain() {
+    first.hwnd = first.builder.Open();
+    Focus(first.hwnd);
+  }
+  // Run in the middle window's loop: opens the inner window.
+  void OpenInner() {
+    middle.hwnd = UnitHandle(middleId, 0);
+    middle.Press();
+  }
+  void Rescue() {
+    DestroyIfOpen(innerId);
+    DestroyIfOpen(middleId);
+  }
+};
+
+struct ChainState {
+  bool firstEnabled = true, middleEnabled = true, middleReturned = true, firstReturned = true;
+};
+ChainState StateOf(ModalChain& chain) {
+  return {IsWindowEnabled(chain.first.hwnd) != FALSE, IsWindowEnabled(chain.middle.hwnd) != FALSE,
+          chain.middle.Opening().returned, chain.first.Opening().returned};
+}
+
+TEST_F(Modal, AModalWindowOpenedFromAModalWindowGivesBackOnlyWhatItTook) {
+  ModalChain chain;
   HWND inner = nullptr;
-  Script script({[&] {  // in the middle window's loop
-                   middle.hwnd = UnitHandle(middleId, 0);
-                   middle.Press();
-                 },
+  ChainState whileInner, afterInner;
+  Script script({[&] { chain.OpenInner(); },
                  [&] {  // in the inner window's loop, inside the middle window's
-                   inner = UnitHandle(innerId, 0);
-                   whileInner = {IsWindowEnabled(first.hwnd) != FALSE, IsWindowEnabled(middle.hwnd) != FALSE,
-                                 middle.Opening().returned, first.Opening().returned};
+                   inner = UnitHandle(chain.innerId, 0);
+                   whileInner = StateOf(chain);
                    PostMessageA(inner, WM_CLOSE, 0, 0);
                  },
                  [&] {  // back in the middle window's loop
-                   afterInner = {IsWindowEnabled(first.hwnd) != FALSE, IsWindowEnabled(middle.hwnd) != FALSE,
-                                 middle.Opening().returned, first.Opening().returned};
-                   PostMessageA(middle.hwnd, WM_CLOSE, 0, 0);
+                   afterInner = StateOf(chain);
+                   PostMessageA(chain.middle.hwnd, WM_CLOSE, 0, 0);
                  }},
-                [&] {
-                  DestroyIfOpen(innerId);
-                  DestroyIfOpen(middleId);
-                });
-  first.Press();
-  ASSERT_TRUE(PumpUntil([&] { return first.Opening().returned; }));
+                [&] { chain.Rescue(); });
+  chain.first.Press();
+  ASSERT_TRUE(PumpUntil([&] { return chain.first.Opening().returned; }));
 
   ASSERT_NE(inner, nullptr);
   EXPECT_FALSE(whileInner.firstEnabled);
@@ -211,12 +232,43 @@ TEST_F(Modal, AModalWindowOpenedFromAModalWindowGivesBackOnlyWhatItTook) {
   EXPECT_TRUE(afterInner.middleEnabled);
   EXPECT_TRUE(afterInner.middleReturned);
   EXPECT_FALSE(afterInner.firstReturned);
-  EXPECT_EQ(middle.Opening().result, 0);
+  EXPECT_EQ(chain.middle.Opening().result, 0);
 
-  EXPECT_EQ(first.Opening().result, 0);
-  EXPECT_FALSE(IsWindow(middle.hwnd));
-  EXPECT_TRUE(IsWindowEnabled(first.hwnd));
-  EXPECT_EQ(GetActiveWindow(), first.hwnd);
+  EXPECT_EQ(chain.first.Opening().result, 0);
+  EXPECT_FALSE(IsWindow(chain.middle.hwnd));
+  EXPECT_TRUE(IsWindowEnabled(chain.first.hwnd));
+  EXPECT_EQ(GetActiveWindow(), chain.first.hwnd);
+}
+
+// A routine may take down a modal window while a later one is open: its opener then waits for
+// the later one, and the first window stays disabled until that one has closed too.
+TEST_F(Modal, AModalWindowDestroyedBeneathALaterOneEndsItsWaitOnlyAfterThatOne) {
+  ModalChain chain;
+  HWND inner = nullptr;
+  ChainState afterMiddleWent;
+  bool innerOpenAfterMiddleWent = false;
+  Script script({[&] { chain.OpenInner(); },
+                 [&] {
+                   inner = UnitHandle(chain.innerId, 0);
+                   DestroyWindow(chain.middle.hwnd);
+                 },
+                 [&] {
+                   innerOpenAfterMiddleWent = IsWindow(inner) != FALSE;
+                   afterMiddleWent = StateOf(chain);
+                   PostMessageA(inner, WM_CLOSE, 0, 0);
+                 }},
+                [&] { chain.Rescue(); });
+  chain.first.Press();
+  ASSERT_TRUE(PumpUntil([&] { return chain.first.Opening().returned; }));
+
+  ASSERT_NE(inner, nullptr);
+  EXPECT_TRUE(innerOpenAfterMiddleWent);
+  EXPECT_FALSE(afterMiddleWent.firstEnabled);
+  EXPECT_FALSE(afterMiddleWent.middleReturned);
+  EXPECT_FALSE(afterMiddleWent.firstReturned);
+  EXPECT_TRUE(chain.middle.Opening().returned);
+  EXPECT_FALSE(IsWindow(inner));
+  EXPECT_TRUE(IsWindowEnabled(chain.first.hwnd));
 }
 
 TEST_F(Modal, OpeningWithoutTheCreationFlagReturnsAtOnceAndAnUnknownWindowAnswersMinusOne) {

@@ -83,6 +83,18 @@ int QuitAfterLastWindow() {
   return 0;
 }
 
+// Without the loop ever entered, the last window goes and no quit message follows.
+int NoQuitBeforeTheLoop() {
+  WindowBuilder builder;
+  HWND hwnd = builder.Open();
+  DestroyWindow(hwnd);
+  Pump(20);
+  MSG quit;
+  bool posted = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  testsupport::Say("window gone " + std::to_string(!IsWindow(hwnd)) + ", quit posted " + std::to_string(posted));
+  return 0;
+}
+
 const std::map<std::string, testsupport::ChildCase>& ChildCases() {
   static const std::map<std::string, testsupport::ChildCase> cases = {
       {"unknown-window-property", UnknownWindowProperty},
@@ -94,6 +106,7 @@ const std::map<std::string, testsupport::ChildCase>& ChildCases() {
       {"missing-start-window", MissingStartWindow},
       {"locate-missing-control", LocateMissingControl},
       {"quit-after-last-window", QuitAfterLastWindow},
+      {"no-quit-before-the-loop", NoQuitBeforeTheLoop},
   };
   return cases;
 }
