@@ -85,7 +85,13 @@ class Wine:
         shutil.rmtree(self.prefix, ignore_errors=True)
         os.makedirs(self.prefix)
         subprocess.run(["wineboot", "-i"], env=self.env, capture_output=True)
+        # No window manager runs: unmanaged windows close without waiting for one.
+        subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
+                       env=self.env, capture_output=True)
         subprocess.run(["wineserver", "-w"], env=self.env)
+        # One server for the whole run: programs started side by side (the installer and the
+        # driver) would otherwise race to start one each, and not see each other's windows.
+        subprocess.run(["wineserver", "-p"], env=self.env)
 
     def run(self, *args, timeout=120):
         done = subprocess.run(["wine", *args], env=self.env, capture_output=True, timeout=timeout)
@@ -129,7 +135,11 @@ class Installer:
 
     def __enter__(self):
         self.process = self.wine.start(self.exe)
-        code, where = self.wine.driver("find")
+        # The first program of a fresh prefix starts slowly (Wine sets up its fonts and desktop).
+        for _ in range(3):
+            code, where = self.wine.driver("find")
+            if code == 0:
+                break
         self.results.check(code == 0, f"the installer window appears ({where})")
         time.sleep(0.5)
         return self
@@ -350,8 +360,10 @@ def scenario_uninstall(wine, shortcuts, record, results):
     results.check(code == 0 and "卸载完成" in text, "the uninstaller reports it is done")
     wine.driver("answer", 1)
     process.wait(timeout=60)
-    time.sleep(3)
-    subprocess.run(["wineserver", "-w"], env=wine.env, timeout=60)
+    # The uninstaller's copy in the temporary folder finishes the removal after it has gone.
+    deadline = time.time() + 60
+    while os.path.exists(wine.unix_path(folder)) and time.time() < deadline:
+        time.sleep(1)
     results.check(not os.path.exists(wine.unix_path(folder)), "the installation folder is gone")
     results.check(not os.path.exists(wine.unix_path("C:\\Veltaro")), "the Veltaro folder is gone")
     results.check(all(not os.path.exists(wine.unix_path(s)) for s in shortcuts), "every shortcut is gone")
