@@ -142,6 +142,10 @@ uint32_t ViewPayloadSize() { return static_cast<const uint32_t*>(pool::Bytes(poo
 }  // namespace
 
 void ShowProgress(int32_t percent) {
+  // Two entries often share a percentage; the window is repainted only when it changes.
+  static int32_t shown = -1;
+  if (percent == shown && percent != 0) return;
+  shown = percent;
   SetTextProperty(kPercentLabel, kLabelCaption, ToText(percent) + pool::Text(pool::PercentSuffix));
   SetIntProperty(kProgressBar, kProgressPosition, percent);
 }

@@ -13,8 +13,8 @@ namespace window {
 struct CheckBoxState {
   tmpl::CheckBoxBlock block;  // own properties as stored or last written; the check state and
                               // the caption are read from the live control
-  gdi::Brush backBrush;       // solid brush of the back colour
-  gdi::Font font;             // the 60-byte font; null means the default GUI font
+  rt::gdi::Brush backBrush;   // solid brush of the back colour
+  rt::gdi::Font font;         // the 60-byte font; null means the default GUI font
   Picture picture;            // the decoded picture shown instead of the caption, if any
 };
 

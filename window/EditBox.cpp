@@ -160,8 +160,8 @@ void EditBox::FitHeight() {
   if (state_.block.MultiLine) return;
   TEXTMETRICA metrics = {};
   {
-    gdi::WindowDc dc(Handle());
-    gdi::Selection font(dc.get(), state_.font ? state_.font.get() : DefaultGuiFont());
+    rt::gdi::ClientDc dc(Handle());
+    rt::gdi::Selection font(dc.get(), state_.font ? state_.font.get() : DefaultGuiFont());
     GetTextMetricsA(dc.get(), &metrics);
   }
   int needed = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE);

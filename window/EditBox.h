@@ -13,8 +13,8 @@ namespace window {
 struct EditBoxState {
   tmpl::EditBoxBlock block;  // own properties as stored or last written; the text and the
                              // selection are read from the live control
-  gdi::Brush backBrush;      // solid brush of the back colour
-  gdi::Font font;            // the 60-byte font; null means the default GUI font
+  rt::gdi::Brush backBrush;  // solid brush of the back colour
+  rt::gdi::Font font;        // the 60-byte font; null means the default GUI font
   HWND spinner = nullptr;    // "msctls_updown32" buddy in spinner mode, else null
 };
 

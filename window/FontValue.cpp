@@ -9,7 +9,7 @@ namespace {
 constexpr char kFallbackFace[] = "宋体";
 
 int32_t ScreenDpi() {
-  gdi::WindowDc screen(nullptr);
+  rt::gdi::ClientDc screen(nullptr);
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
@@ -105,10 +105,10 @@ std::string WriteFontValue(const std::string& stored, int32_t member, uint32_t l
   return LogFontBytes(font);
 }
 
-gdi::Font CreateStoredFont(const std::string& stored) {
-  if (stored.size() != sizeof(LOGFONTA)) return gdi::Font();
+rt::gdi::Font CreateStoredFont(const std::string& stored) {
+  if (stored.size() != sizeof(LOGFONTA)) return rt::gdi::Font();
   LOGFONTA font = StoredLogFont(stored);
-  return gdi::Font(CreateFontIndirectA(&font));
+  return rt::gdi::Font(CreateFontIndirectA(&font));
 }
 
 }  // namespace window

@@ -34,7 +34,7 @@ uint64_t ReadFontValue(const std::string& stored, int32_t member);
 std::string WriteFontValue(const std::string& stored, int32_t member, uint32_t lo, uint32_t hi);
 
 // A font object for a stored font; null for the default GUI font (use DefaultGuiFont()).
-gdi::Font CreateStoredFont(const std::string& stored);
+rt::gdi::Font CreateStoredFont(const std::string& stored);
 HFONT DefaultGuiFont();
 
 }  // namespace window

@@ -109,7 +109,7 @@ bool RegisterPageControlClass() {
 }
 
 void FillWith(HDC dc, const RECT& rect, COLORREF colour) {
-  window::gdi::Brush brush(CreateSolidBrush(colour));
+  rt::gdi::Brush brush(CreateSolidBrush(colour));
   FillRect(dc, &rect, brush.get());
 }
 
@@ -218,9 +218,9 @@ void PageControl::LayoutStrip() {
   std::vector<int> lengths(count, thickness);
   int widest = 0;
   {
-    window::gdi::WindowDc dc(hwnd);
+    rt::gdi::ClientDc dc(hwnd);
     HGDIOBJ font = state_.tabFont ? static_cast<HGDIOBJ>(state_.tabFont.get()) : GetStockObject(DEFAULT_GUI_FONT);
-    window::gdi::Selection selected(dc.get(), font);
+    rt::gdi::Selection selected(dc.get(), font);
     for (int i = 0; i < count; ++i) {
       int width = TextWidth(dc.get(), stored.Tabs[i].Name) + 2 * kTabPadding;
       widest = std::max(widest, width);
@@ -352,15 +352,15 @@ void PageControl::PostNcDestroy() {
 }
 
 LRESULT PageControl::OnPaint() {
-  window::gdi::PaintDc paint(Handle());
+  rt::gdi::PaintDc paint(Handle());
   HDC dc = paint.get();
   const Block& stored = state_.stored;
   FillWith(dc, state_.pageArea, ResolveColour(stored.Colour26));
   if (IsRectEmpty(&state_.strip)) return 0;
   FillWith(dc, state_.strip, ResolveColour(stored.Colour21));
   HGDIOBJ font = state_.tabFont ? static_cast<HGDIOBJ>(state_.tabFont.get()) : GetStockObject(DEFAULT_GUI_FONT);
-  window::gdi::Selection fontSelected(dc, font);
-  window::gdi::Brush border(CreateSolidBrush(ResolveColour(stored.Colour27)));
+  rt::gdi::Selection fontSelected(dc, font);
+  rt::gdi::Brush border(CreateSolidBrush(ResolveColour(stored.Colour27)));
   SetBkMode(dc, TRANSPARENT);
   for (size_t i = 0; i < state_.tabRects.size(); ++i) {
     RECT tab = state_.tabRects[i];
@@ -448,8 +448,8 @@ LRESULT PageControl::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (state_.scrollPictures && GetObjectA(state_.scrollPictures.get(), sizeof info, &info) && info.bmWidth >= kScrollButtonCells) {
     const int cellWidth = info.bmWidth / kScrollButtonCells;
     const int cell = (right ? kRightCells : 0) + (disabled ? kDisabledCell : pressed ? kPressedCell : 0);
-    window::gdi::MemoryDc source(CreateCompatibleDC(item.hDC));
-    window::gdi::Selection selected(source.get(), state_.scrollPictures.get());
+    rt::gdi::MemoryDc source(item.hDC);
+    rt::gdi::Selection selected(source.get(), state_.scrollPictures.get());
     window::SetStretchQuality(item.hDC);
     StretchBlt(item.hDC, target.left, target.top, target.right - target.left, target.bottom - target.top, source.get(),
                cell * cellWidth, 0, cellWidth, info.bmHeight, SRCCOPY);

@@ -31,7 +31,7 @@ enum TabEdge : int32_t {
 
 struct PageControlState {
   tmpl::PageControlBlock stored;   // every stored property; stored.CurrentPage is the current page
-  window::gdi::Font tabFont;       // made from the stored tab font; null: the default GUI font
+  rt::gdi::Font tabFont;           // made from the stored tab font; null: the default GUI font
   RECT strip = {};                 // tab strip in client coordinates; empty when hidden
   RECT pageArea = {};              // the client area less the strip
   std::vector<RECT> tabRects;      // one per tab; empty for tabs scrolled out of the strip
@@ -42,7 +42,7 @@ struct PageControlState {
   HWND scrollLeft = nullptr;       // "<" button, child id 1008
   HWND scrollRight = nullptr;      // ">" button, child id 1009
   HWND toolTip = nullptr;          // tips of the two scroll buttons
-  window::gdi::Bitmap scrollPictures;  // "KQR3_IDB_SCROLLBTNS" from the executable, or null
+  rt::gdi::Bitmap scrollPictures;  // "KQR3_IDB_SCROLLBTNS" from the executable, or null
   HCURSOR handCursor = nullptr;    // over a tab
 };
 

@@ -161,7 +161,7 @@ LRESULT PicBox::OnEraseBackground(HDC dc) {
 }
 
 LRESULT PicBox::OnPaint() {
-  gdi::PaintDc paint(Handle());
+  rt::gdi::PaintDc paint(Handle());
   if (state_.picture.Empty()) return 0;
   RECT client;
   GetClientRect(Handle(), &client);

@@ -72,7 +72,7 @@ constexpr char kPicBoxClass[] = "_QZ_PicBox";
 struct PicBoxState {
   int32_t border = 0;                // 0 none ... 5 single line
   uint32_t backColour = kButtonFaceColour;
-  gdi::Brush backBrush;              // solid brush of backColour; erases the client area
+  rt::gdi::Brush backBrush;          // solid brush of backColour; erases the client area
   std::string pictureBytes;          // the picture file as stored
   Picture picture;                   // decoded once from pictureBytes
   int32_t displayMode = 0;           // 0 own size at top-left, 1 stretched, 2 fitted and centred

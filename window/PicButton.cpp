@@ -39,7 +39,7 @@ class RegionBuilder {
     Rects()[count_++] = rect;
     if (count_ == kChunk) Flush();
   }
-  gdi::Region Finish() {
+  rt::gdi::Region Finish() {
     Flush();
     return std::move(region_);
   }
@@ -57,8 +57,8 @@ class RegionBuilder {
     header->nRgnSize = count_ * sizeof(RECT);
     SetRectEmpty(&header->rcBound);
     for (DWORD i = 0; i < count_; ++i) UnionRect(&header->rcBound, &header->rcBound, &Rects()[i]);
-    gdi::Region part(ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + header->nRgnSize),
-                                     reinterpret_cast<const RGNDATA*>(buffer_.data())));
+    rt::gdi::Region part(ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + header->nRgnSize),
+                                         reinterpret_cast<const RGNDATA*>(buffer_.data())));
     count_ = 0;
     if (!part) return;
     if (!region_) {
@@ -70,22 +70,22 @@ class RegionBuilder {
 
   std::vector<uint8_t> buffer_;  // RGNDATAHEADER followed by room for kChunk rectangles
   DWORD count_ = 0;              // rectangles waiting in buffer_
-  gdi::Region region_;           // union of every chunk made so far
+  rt::gdi::Region region_;       // union of every chunk made so far
 };
 
 }  // namespace
 
-gdi::Region RegionFromBitmap(HBITMAP bitmap, COLORREF key) {
+rt::gdi::Region RegionFromBitmap(HBITMAP bitmap, COLORREF key) {
   BITMAP info;
   if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return nullptr;
   const int width = info.bmWidth, height = info.bmHeight;
   uint32_t* bits = nullptr;
-  gdi::Bitmap section = gdi::CreateDib32(width, height, &bits);
+  rt::gdi::Bitmap section = rt::gdi::CreateDib32(width, height, &bits);
   if (!section) return nullptr;
-  gdi::MemoryDc sectionDc(CreateCompatibleDC(nullptr));
-  gdi::MemoryDc sourceDc(CreateCompatibleDC(nullptr));
-  gdi::Selection sectionSelected(sectionDc.get(), section.get());
-  gdi::Selection sourceSelected(sourceDc.get(), bitmap);
+  rt::gdi::MemoryDc sectionDc(nullptr);
+  rt::gdi::MemoryDc sourceDc(nullptr);
+  rt::gdi::Selection sectionSelected(sectionDc.get(), section.get());
+  rt::gdi::Selection sourceSelected(sourceDc.get(), bitmap);
   BitBlt(sectionDc.get(), 0, 0, width, height, sourceDc.get(), 0, 0, SRCCOPY);
   GdiFlush();
   // The key is compared as the section stores it: write it into a pixel and read it back.
@@ -156,7 +156,7 @@ void PicButton::Refresh() {
   HWND hwnd = Handle();
   if (!hwnd) return;
   HBITMAP current = CurrentBitmap();
-  gdi::Region region;
+  rt::gdi::Region region;
   if (state_.transparentColour != kButtonFaceColour && current)
     region = RegionFromBitmap(current, static_cast<COLORREF>(state_.transparentColour & 0x00FFFFFF));
   if (region) {
@@ -214,20 +214,20 @@ void PicButton::PostNcDestroy() {
 
 // Off-screen on black, the current picture unscaled at the top-left corner, then one blit.
 LRESULT PicButton::OnPaint() {
-  gdi::PaintDc paint(Handle());
+  rt::gdi::PaintDc paint(Handle());
   RECT client;
   GetClientRect(Handle(), &client);
   if (client.right <= 0 || client.bottom <= 0) return 0;
-  gdi::MemoryDc canvasDc(CreateCompatibleDC(paint.get()));
-  gdi::Bitmap canvas(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+  rt::gdi::MemoryDc canvasDc(paint.get());
+  rt::gdi::Bitmap canvas(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
   if (!canvasDc || !canvas) return 0;
-  gdi::Selection canvasSelected(canvasDc.get(), canvas.get());
+  rt::gdi::Selection canvasSelected(canvasDc.get(), canvas.get());
   FillRect(canvasDc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   if (HBITMAP current = CurrentBitmap()) {
     BITMAP info;
     GetObjectA(current, sizeof info, &info);
-    gdi::MemoryDc pictureDc(CreateCompatibleDC(paint.get()));
-    gdi::Selection pictureSelected(pictureDc.get(), current);
+    rt::gdi::MemoryDc pictureDc(paint.get());
+    rt::gdi::Selection pictureSelected(pictureDc.get(), current);
     BitBlt(canvasDc.get(), 0, 0, info.bmWidth, info.bmHeight, pictureDc.get(), 0, 0, SRCCOPY);
   }
   BitBlt(paint.get(), 0, 0, client.right, client.bottom, canvasDc.get(), 0, 0, SRCCOPY);

@@ -72,7 +72,7 @@ class PicButton : public rt::UnitObject {
 };
 
 // The region of every pixel of bitmap whose colour differs from key (null when none differs).
-gdi::Region RegionFromBitmap(HBITMAP bitmap, COLORREF key);
+rt::gdi::Region RegionFromBitmap(HBITMAP bitmap, COLORREF key);
 
 void* PicBtnUnitInterface(int32_t query);
 

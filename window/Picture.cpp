@@ -15,26 +15,8 @@
 
 namespace window {
 
-namespace gdi {
-
-Bitmap CreateDib32(int width, int height, uint32_t** bits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down: row 0 first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* pixels = nullptr;
-  Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-  if (bits) *bits = bitmap ? static_cast<uint32_t*>(pixels) : nullptr;
-  return bitmap;
-}
-
-}  // namespace gdi
-
 void SetStretchQuality(HDC dc) {
-  gdi::WindowDc screen(nullptr);
+  rt::gdi::ClientDc screen(nullptr);
   if (GetDeviceCaps(screen.get(), BITSPIXEL) > 16) {
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);  // half-tone needs the brush origin reset after the mode
@@ -74,9 +56,9 @@ struct Pixels {
   uint8_t* Row(int y) { return reinterpret_cast<uint8_t*>(data.data() + static_cast<size_t>(y) * width); }
 };
 
-gdi::Bitmap BitmapFromPixels(const Pixels& pixels) {
+rt::gdi::Bitmap BitmapFromPixels(const Pixels& pixels) {
   uint32_t* bits = nullptr;
-  gdi::Bitmap bitmap = gdi::CreateDib32(pixels.width, pixels.height, &bits);
+  rt::gdi::Bitmap bitmap = rt::gdi::CreateDib32(pixels.width, pixels.height, &bits);
   if (bitmap) std::memcpy(bits, pixels.data.data(), pixels.data.size() * sizeof(uint32_t));
   return bitmap;
 }
@@ -263,16 +245,16 @@ bool MeasureBmp(const uint8_t* data, size_t size, BmpLayout& layout) {
 }
 
 // GDI converts every bitmap format into our 32-bit section.
-gdi::Bitmap DecodeBmp(const uint8_t* data, size_t size, int& width, int& height) {
+rt::gdi::Bitmap DecodeBmp(const uint8_t* data, size_t size, int& width, int& height) {
   BmpLayout layout;
   if (!MeasureBmp(data, size, layout)) return nullptr;
   // The info header sits at an odd offset in the file; GDI wants it aligned.
   std::vector<uint32_t> header((layout.headerEnd - 14 + 3) / 4 + 1, 0);
   std::memcpy(header.data(), data + 14, layout.headerEnd - 14);
   std::vector<uint8_t> bits(data + layout.bitsOffset, data + layout.bitsOffset + layout.bitsSize);
-  gdi::Bitmap bitmap = gdi::CreateDib32(layout.width, layout.height, nullptr);
+  rt::gdi::Bitmap bitmap = rt::gdi::CreateDib32(layout.width, layout.height, nullptr);
   if (!bitmap) return nullptr;
-  gdi::WindowDc screen(nullptr);
+  rt::gdi::ClientDc screen(nullptr);
   auto info = reinterpret_cast<const BITMAPINFO*>(header.data());
   if (!SetDIBits(screen.get(), bitmap.get(), 0, layout.height, bits.data(), info, DIB_RGB_COLORS)) return nullptr;
   width = layout.width;
@@ -284,7 +266,7 @@ gdi::Bitmap DecodeBmp(const uint8_t* data, size_t size, int& width, int& height)
 
 // Picks the largest image of the file (the best one to draw at any size) and makes it an icon;
 // a cursor image gets its hot spot in front, as the resource format wants.
-gdi::Icon DecodeIconFile(const uint8_t* data, size_t size, bool cursor, int& width, int& height) {
+rt::gdi::Icon DecodeIconFile(const uint8_t* data, size_t size, bool cursor, int& width, int& height) {
   unsigned count = Word16(data + 4);
   if (size < 6 + 16 * static_cast<size_t>(count)) return nullptr;
   const uint8_t* best = nullptr;
@@ -309,7 +291,7 @@ gdi::Icon DecodeIconFile(const uint8_t* data, size_t size, bool cursor, int& wid
   if (!icon) return nullptr;
   width = w;
   height = h;
-  return gdi::Icon(icon);
+  return rt::gdi::Icon(icon);
 }
 
 bool IsPcx(const uint8_t* data) {
@@ -376,8 +358,8 @@ void Picture::Draw(HDC dc, const RECT& target, bool stretch) const {
     return;
   }
   if (!bitmap_) return;
-  gdi::MemoryDc source(CreateCompatibleDC(dc));
-  gdi::Selection selected(source.get(), bitmap_.get());
+  rt::gdi::MemoryDc source(dc);
+  rt::gdi::Selection selected(source.get(), bitmap_.get());
   if (!stretch) {
     BitBlt(dc, target.left, target.top, std::min(width_, targetWidth), std::min(height_, targetHeight), source.get(), 0, 0,
            SRCCOPY);
@@ -390,11 +372,11 @@ void Picture::Draw(HDC dc, const RECT& target, bool stretch) const {
 void Picture::FlattenOnto(COLORREF backColour) {
   if (!icon_ || bitmap_) return;
   uint32_t* bits = nullptr;
-  gdi::Bitmap bitmap = gdi::CreateDib32(width_, height_, &bits);
+  rt::gdi::Bitmap bitmap = rt::gdi::CreateDib32(width_, height_, &bits);
   if (!bitmap) return;
-  gdi::MemoryDc dc(CreateCompatibleDC(nullptr));
-  gdi::Selection selected(dc.get(), bitmap.get());
-  gdi::Brush back(CreateSolidBrush(backColour));
+  rt::gdi::MemoryDc dc(nullptr);
+  rt::gdi::Selection selected(dc.get(), bitmap.get());
+  rt::gdi::Brush back(CreateSolidBrush(backColour));
   RECT all = {0, 0, width_, height_};
   FillRect(dc.get(), &all, back.get());
   DrawIconEx(dc.get(), 0, 0, icon_.get(), width_, height_, 0, nullptr, DI_NORMAL);

@@ -1,86 +1,15 @@
 // Pictures of the window templates (bitmap, JPEG, PNG, icon and cursor files), decoded once into
-// a GDI bitmap or an icon, and the small GDI handle owners every skinned class paints with.
+// a GDI bitmap or an icon.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <type_traits>
+
+#include "runtime/GdiObjects.h"
 
 namespace window {
-
-// ---- GDI handle owners ----------------------------------------------------------------------
-namespace gdi {
-
-template <typename Handle>
-struct ObjectDeleter {
-  void operator()(Handle handle) const { DeleteObject(handle); }
-};
-template <typename Handle>
-using Object = std::unique_ptr<std::remove_pointer_t<Handle>, ObjectDeleter<Handle>>;
-using Bitmap = Object<HBITMAP>;
-using Brush = Object<HBRUSH>;
-using Font = Object<HFONT>;
-using Region = Object<HRGN>;
-
-struct IconDeleter {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-
-// A window's (or the screen's) device context, released on scope exit.
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~WindowDc() { if (dc_) ReleaseDC(hwnd_, dc_); }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-// BeginPaint/EndPaint around one WM_PAINT.
-class PaintDc {
- public:
-  explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &paint_); }
-  ~PaintDc() { EndPaint(hwnd_, &paint_); }
-  PaintDc(const PaintDc&) = delete;
-  PaintDc& operator=(const PaintDc&) = delete;
-  HDC get() const { return dc_; }
-  const PAINTSTRUCT& paint() const { return paint_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_ = nullptr;
-  PAINTSTRUCT paint_ = {};
-};
-
-// An object selected into a DC for the length of a scope; the previous one goes back after.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
-  ~Selection() { if (previous_) SelectObject(dc_, previous_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
-// A 32 bits-per-pixel top-down DIB section; *bits receives its pixels (BGRX, width * 4 per row).
-Bitmap CreateDib32(int width, int height, uint32_t** bits);
-
-}  // namespace gdi
 
 // The colour value 0xFF000000 stands for the system's button-face colour.
 constexpr uint32_t kButtonFaceColour = 0xFF000000;
@@ -141,8 +70,8 @@ class Picture {
   PictureKind kind_ = PictureKind::None;
   int width_ = 0;
   int height_ = 0;
-  gdi::Bitmap bitmap_;  // bitmap, JPEG and PNG pictures; icons after FlattenOnto
-  gdi::Icon icon_;      // icon and cursor files
+  rt::gdi::Bitmap bitmap_;  // bitmap, JPEG and PNG pictures; icons after FlattenOnto
+  rt::gdi::Icon icon_;      // icon and cursor files
 };
 
 }  // namespace window

@@ -118,7 +118,7 @@ void TransLabel::PostNcDestroy() {
 }
 
 LRESULT TransLabel::OnPaint() {
-  window::gdi::PaintDc paint(Handle());
+  rt::gdi::PaintDc paint(Handle());
   int length = GetWindowTextLengthA(Handle());
   if (length <= 0) return 0;
   std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -128,7 +128,7 @@ LRESULT TransLabel::OnPaint() {
   GetClientRect(Handle(), &client);
   HDC dc = paint.get();
   HGDIOBJ font = state_.fontHandle ? static_cast<HGDIOBJ>(state_.fontHandle.get()) : GetStockObject(DEFAULT_GUI_FONT);
-  window::gdi::Selection fontSelected(dc, font);
+  rt::gdi::Selection fontSelected(dc, font);
   SetBkMode(dc, TRANSPARENT);
   const UINT format = TextFormat();
   const EffectLook& look = kEffects[state_.effect];

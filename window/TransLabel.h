@@ -15,7 +15,7 @@ struct TransLabelState {
   std::string caption;          // GBK; also the window text
   int32_t effect = 0;           // 0 none, 1 white shadow, 2 white raised, 3 black shadow
   std::string font;             // 60-byte LOGFONT, or empty for the default GUI font
-  window::gdi::Font fontHandle; // made from font; null for the default GUI font
+  rt::gdi::Font fontHandle;     // made from font; null for the default GUI font
   uint32_t textColour = 0;      // COLORREF
   int32_t hAlign = 0;           // 0 left, 1 centre, 2 right
   int32_t wordWrap = 0;         // 1: several lines

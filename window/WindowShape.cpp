@@ -41,8 +41,8 @@ std::vector<POINT> PolygonPoints(int32_t list, int width, int height) {
 }
 
 HRGN RingRegion(int width, int height) {
-  gdi::Region outer(CreateEllipticRgn(0, 0, width, height));
-  gdi::Region inner(CreateEllipticRgn(width / 4, height / 4, width - width / 4, height - height / 4));
+  rt::gdi::Region outer(CreateEllipticRgn(0, 0, width, height));
+  rt::gdi::Region inner(CreateEllipticRgn(width / 4, height / 4, width - width / 4, height - height / 4));
   if (!outer || !inner) return nullptr;
   CombineRgn(outer.get(), outer.get(), inner.get(), RGN_DIFF);
   return outer.release();

@@ -41,7 +41,7 @@ struct DisabledWindow {
 
 struct WindowUnitState {
   tmpl::WindowBlock block;                 // every own property as stored or last written
-  gdi::Brush backBrush;                    // solid brush of the back colour
+  rt::gdi::Brush backBrush;                // solid brush of the back colour
   Picture backPicture;                     // decoded back picture, if any
   Picture icon;                            // decoded own icon, if any
   HFONT font = nullptr;                    // WM_SETFONT / WM_GETFONT; the default GUI font

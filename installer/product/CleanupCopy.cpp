@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "installer/product/GbkPath.h"
-#include "installer/product/Handles.h"
+#include "runtime/Win32Handle.h"
 
 namespace product {
 
@@ -18,19 +18,19 @@ std::string TempFolder() {
 }
 
 // A handle on this process that a child can inherit and wait on.
-UniqueHandle InheritableSelf() {
+rt::UniqueHandle InheritableSelf() {
   HANDLE self = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0)) {
-    return UniqueHandle();
+    return rt::UniqueHandle();
   }
-  return UniqueHandle(self);
+  return rt::UniqueHandle(self);
 }
 
 // Opens the copy so that the system deletes it when the last handle on it closes.
-UniqueHandle OpenDeleteOnClose(const std::string& file) {
+rt::UniqueHandle OpenDeleteOnClose(const std::string& file) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return UniqueHandle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
-                                  OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return rt::UniqueHandle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
+                                      OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
 bool StartCopy(const std::string& copy, HANDLE original, const std::string& folder, const std::string& workFolder) {
@@ -84,12 +84,12 @@ bool StartCleanupCopy(const std::string& folder) {
   const std::string copy = CleanupCopyPath(GetCurrentProcessId());
   if (copy.empty() || !CopyFileA(path::OwnProgram().c_str(), copy.c_str(), FALSE)) return false;
   SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only copy could not be deleted
-  UniqueHandle deleteOnClose = OpenDeleteOnClose(copy);
+  rt::UniqueHandle deleteOnClose = OpenDeleteOnClose(copy);
   if (!deleteOnClose.Valid()) {
     DeleteFileA(copy.c_str());
     return false;
   }
-  UniqueHandle self = InheritableSelf();
+  rt::UniqueHandle self = InheritableSelf();
   if (!self.Valid()) return false;  // closing deleteOnClose removes the copy
   const bool started = StartCopy(copy, self.Get(), folder, path::Folder(copy));
   // Our handles close here either way: a started copy holds its own inherited ones, and a copy

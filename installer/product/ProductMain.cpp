@@ -9,7 +9,8 @@
 #include <string>
 
 #include "installer/product/GbkPath.h"
-#include "installer/product/Handles.h"
+#include "runtime/GdiObjects.h"
+#include "runtime/Win32Handle.h"
 
 namespace {
 
@@ -45,8 +46,8 @@ bool HasSwitch(const char* commandLine, const char* name) {
 
 void LeaveStartMark(const char* commandLine) {
   const std::string mark = path::Join(path::OwnFolder(), kMarkFileName);
-  UniqueHandle file(CreateFileA(mark.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  rt::UniqueHandle file(CreateFileA(mark.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return;  // a read-only installation folder only loses the mark
   DWORD written = 0;
   WriteFile(file.Get(), commandLine, static_cast<DWORD>(std::strlen(commandLine)), &written, nullptr);
@@ -67,25 +68,25 @@ COLORREF Mix(COLORREF a, COLORREF b, int t) {
 // The installer's header colours: a band from light to deeper blue, one line per row.
 void PaintHeader(HDC dc, int width) {
   for (int y = 0; y < kHeaderHeight; ++y) {
-    GdiObject<HBRUSH> brush(CreateSolidBrush(Mix(RGB(0xC9, 0xE6, 0xFF), RGB(0x6C, 0xB4, 0xF8), y * 255 / kHeaderHeight)));
+    rt::gdi::Brush brush(CreateSolidBrush(Mix(RGB(0xC9, 0xE6, 0xFF), RGB(0x6C, 0xB4, 0xF8), y * 255 / kHeaderHeight)));
     RECT row = {0, y, width, y + 1};
-    FillRect(dc, &row, brush.Get());
+    FillRect(dc, &row, brush.get());
   }
   HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "DEFAULT_ICON", IMAGE_ICON, 48, 48, 0));
   if (icon) {
     DrawIconEx(dc, 24, (kHeaderHeight - 48) / 2, icon, 48, 48, 0, nullptr, DI_NORMAL);
     DestroyIcon(icon);
   }
-  GdiObject<HFONT> title(MakeFont(26, FW_BOLD));
-  SelectedObject selected(dc, title.Get());
+  rt::gdi::Font title(MakeFont(26, FW_BOLD));
+  rt::gdi::Selection selected(dc, title.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0x14, 0x45, 0x85));
   TextOutA(dc, 88, 30, kTitle, static_cast<int>(std::strlen(kTitle)));
 }
 
 void PaintBody(HDC dc) {
-  GdiObject<HFONT> font(MakeFont(15, FW_NORMAL));
-  SelectedObject selected(dc, font.Get());
+  rt::gdi::Font font(MakeFont(15, FW_NORMAL));
+  rt::gdi::Selection selected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0x33, 0x3D, 0x4A));
   int y = kHeaderHeight + 24;
@@ -96,12 +97,12 @@ void PaintBody(HDC dc) {
 }
 
 void OnPaint(HWND window) {
-  PaintScope paint(window);
+  rt::gdi::PaintDc paint(window);
   RECT client;
   GetClientRect(window, &client);
-  FillRect(paint.Dc(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  PaintHeader(paint.Dc(), client.right);
-  PaintBody(paint.Dc());
+  FillRect(paint.get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PaintHeader(paint.get(), client.right);
+  PaintBody(paint.get());
 }
 
 void OnCreate(HWND window) {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "installer/product/GbkPath.h"
-#include "installer/product/Handles.h"
+#include "runtime/Win32Handle.h"
 
 namespace product {
 
@@ -35,7 +35,7 @@ bool IsDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::s
 // Removes the folder's contents, keeping `keep` (may be empty); true when nothing else is left.
 bool RemoveContents(const std::string& folder, const std::string& keep) {
   WIN32_FIND_DATAA entry;
-  FindHandle search(FindFirstFileA(path::Join(folder, "*").c_str(), &entry));
+  rt::FindHandle search(FindFirstFileA(path::Join(folder, "*").c_str(), &entry));
   if (!search.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND;
   bool everything = true;
   do {
@@ -72,8 +72,8 @@ void DeleteMachineKey(const char* key) {
 }  // namespace
 
 bool IsShellLinkFile(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  rt::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
   unsigned char header[sizeof kShellLinkHeader];
   DWORD read = 0;

@@ -3,10 +3,10 @@
 
 #include <direct.h>
 
+#include "runtime/Win32Handle.h"
 #include "services/core/CommandArgs.h"
 #include "services/core/CoreHost.h"
 #include "services/core/CoreLib.h"
-#include "services/core/Win32Handles.h"
 
 namespace corelib {
 
@@ -29,7 +29,7 @@ void WriteBytesToFile(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* ar
   rt::SetBool(result, false);
   const char* fileName = cmdargs::Text(cmdargs::At(args, argCount, 0));
   if (*fileName == '\0') return;
-  win::UniqueHandle file(
+  rt::UniqueHandle file(
       CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return;
   for (int32_t i = 1; i < argCount; ++i) {

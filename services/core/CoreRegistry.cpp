@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Win32Handle.h"
 #include "services/core/CommandArgs.h"
 #include "services/core/CoreHost.h"
 #include "services/core/CoreLib.h"
 #include "services/core/GbkText.h"
-#include "services/core/Win32Handles.h"
 
 namespace corelib {
 
@@ -81,7 +81,7 @@ std::string Expand(const std::string& text) {
 
 // Reads a REG_SZ or REG_EXPAND_SZ value (expanded); false when it is missing or of another type.
 bool ReadText(HKEY root, const RegistryPath& path, std::string& text) {
-  win::RegKey key;
+  rt::RegKey key;
   if (RegOpenKeyExA(root, path.key.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
   DWORD type = 0;
   if (!QueryText(key.Get(), path.value, type, text)) return false;
@@ -90,7 +90,7 @@ bool ReadText(HKEY root, const RegistryPath& path, std::string& text) {
   return true;
 }
 
-bool OpenForWriting(HKEY root, const std::string& keyPath, win::RegKey& key) {
+bool OpenForWriting(HKEY root, const std::string& keyPath, rt::RegKey& key) {
   if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_WRITE, key.Receive()) == ERROR_SUCCESS) return true;
   // RegCreateKeyA creates every missing key on the way down.
   return RegCreateKeyA(root, keyPath.c_str(), key.Receive()) == ERROR_SUCCESS;
@@ -132,7 +132,7 @@ void WriteRegistryValue(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* 
   rt::SetBool(result, false);
   const HKEY root = RootOf(cmdargs::At(args, argCount, 0).Int());
   const RegistryPath path = SplitPath(cmdargs::Text(cmdargs::At(args, argCount, 1)));
-  win::RegKey key;
+  rt::RegKey key;
   if (!OpenForWriting(root, path.key, key)) return;
   rt::SetBool(result, WriteValue(key.Get(), path.value, cmdargs::At(args, argCount, 2)));
 }

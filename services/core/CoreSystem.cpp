@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "runtime/Notify.h"
+#include "runtime/Win32Handle.h"
 #include "services/core/CommandArgs.h"
 #include "services/core/CoreHost.h"
 #include "services/core/CoreLib.h"
 #include "services/core/ValueText.h"
-#include "services/core/Win32Handles.h"
 
 namespace corelib {
 
@@ -73,8 +73,8 @@ void RunProgram(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args) {
   if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
     return;
   }
-  win::UniqueHandle process(started.hProcess);
-  win::UniqueHandle thread(started.hThread);
+  rt::UniqueHandle process(started.hProcess);
+  rt::UniqueHandle thread(started.hThread);
   if (wait) {
     WaitForSingleObject(process.Get(), INFINITE);
   } else {

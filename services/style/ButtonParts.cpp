@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/GdiObjects.h"
 #include "services/style/Draw.h"
-#include "services/style/Gdi.h"
 #include "services/style/TextBlock.h"
 
 namespace stylelib::parts {
@@ -24,7 +24,7 @@ COLORREF CaptionColour(const PaintContext& context) {
 RECT DrawCaption(PaintContext& context, const RECT& area, bool focusRect) {
   HDC dc = context.dc();
   const std::string text = WindowText(context.window());
-  gdi::Selection font(dc, ControlFont(context.window()));
+  rt::gdi::Selection font(dc, ControlFont(context.window()));
   SetTextColor(dc, CaptionColour(context));
   SetBkMode(dc, TRANSPARENT);
   const LONG style = GetWindowLongA(context.window(), GWL_STYLE);

@@ -16,7 +16,7 @@ Canvas::Canvas(HWND window) : window_(window), memory_(window_.get()) {
   width_ = size.cx;
   height_ = size.cy;
   if (!window_.get() || !memory_.get() || width_ <= 0 || height_ <= 0) return;
-  bitmap_ = gdi::Bitmap(CreateCompatibleBitmap(window_.get(), width_, height_));
+  bitmap_ = rt::gdi::Bitmap(CreateCompatibleBitmap(window_.get(), width_, height_));
   if (!bitmap_) return;
   previousBitmap_ = SelectObject(memory_.get(), bitmap_.get());
   SetBkMode(memory_.get(), TRANSPARENT);
@@ -27,13 +27,13 @@ Canvas::~Canvas() {
 }
 
 void Canvas::CopyOnly(HRGN region) {
-  copyRegion_ = gdi::Region(region);
+  copyRegion_ = rt::gdi::Region(region);
   limited_ = true;
 }
 
 void Canvas::Present() {
   if (!ok()) return;
-  gdi::SavedState state(window_.get());
+  rt::gdi::SavedState state(window_.get());
   if (limited_) {
     if (!copyRegion_) return;
     // The region is in window coordinates, and so is the window DC's origin.

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "services/style/Gdi.h"
+#include "runtime/GdiObjects.h"
 
 namespace stylelib {
 
@@ -26,13 +26,13 @@ class Canvas {
   void Present();
 
  private:
-  gdi::WindowDc window_;
+  rt::gdi::WindowDc window_;
   int width_ = 0;
   int height_ = 0;
-  gdi::MemoryDc memory_;
-  gdi::Bitmap bitmap_;
+  rt::gdi::MemoryDc memory_;
+  rt::gdi::Bitmap bitmap_;
   HGDIOBJ previousBitmap_ = nullptr;
-  gdi::Region copyRegion_;
+  rt::gdi::Region copyRegion_;
   bool limited_ = false;
 };
 

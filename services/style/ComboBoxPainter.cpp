@@ -2,8 +2,8 @@
 // scroll bar, pressed while the pushed bit is set. The combo box draws its own text.
 #include <windows.h>
 
+#include "runtime/GdiObjects.h"
 #include "services/style/Draw.h"
-#include "services/style/Gdi.h"
 #include "services/style/Painters.h"
 
 namespace stylelib {
@@ -42,7 +42,7 @@ void PaintComboBox(PaintContext& context) {
 
   HRGN owned = draw::RingRegion(b, 2);
   if (owned && button.left > 2) {
-    gdi::Region buttonRegion(CreateRectRgnIndirect(&button));
+    rt::gdi::Region buttonRegion(CreateRectRgnIndirect(&button));
     if (buttonRegion) CombineRgn(owned, owned, buttonRegion.get(), RGN_OR);
   }
   context.canvas.CopyOnly(owned);

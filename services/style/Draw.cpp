@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "services/style/Gdi.h"
+#include "runtime/GdiObjects.h"
 
 namespace stylelib::draw {
 namespace {
@@ -32,8 +32,8 @@ void Fill(HDC dc, const RECT& area, COLORREF colour) {
 }
 
 void Line(HDC dc, int x1, int y1, int x2, int y2, COLORREF colour) {
-  gdi::Pen pen(CreatePen(PS_SOLID, 1, colour));
-  gdi::Selection selected(dc, pen.get());
+  rt::gdi::Pen pen(CreatePen(PS_SOLID, 1, colour));
+  rt::gdi::Selection selected(dc, pen.get());
   MoveToEx(dc, x1, y1, nullptr);
   LineTo(dc, x2, y2);
 }
@@ -119,7 +119,7 @@ HRGN RingRegion(const RECT& area, int thickness) {
   if (!outer) return nullptr;
   const RECT inside{area.left + thickness, area.top + thickness, area.right - thickness, area.bottom - thickness};
   if (inside.right > inside.left && inside.bottom > inside.top) {
-    gdi::Region inner(CreateRectRgnIndirect(&inside));
+    rt::gdi::Region inner(CreateRectRgnIndirect(&inside));
     if (inner) CombineRgn(outer, outer, inner.get(), RGN_DIFF);
   }
   return outer;

@@ -1,8 +1,8 @@
 // Edits: the frame over the border; the edit draws its own text, scroll bars and background.
 #include <windows.h>
 
+#include "runtime/GdiObjects.h"
 #include "services/style/Draw.h"
-#include "services/style/Gdi.h"
 #include "services/style/Painters.h"
 
 namespace stylelib {
@@ -33,7 +33,7 @@ void PaintEdit(PaintContext& context) {
     const int divider = right ? b.right - 2 : 1;
     draw::Line(dc, divider, 0, divider, b.bottom, draw::FrameColour(context.scheme, disabled));
     const RECT outer = right ? RECT{b.right - 1, 0, b.right, b.bottom} : RECT{0, 0, 1, b.bottom};
-    gdi::Region covered(CreateRectRgnIndirect(&outer));
+    rt::gdi::Region covered(CreateRectRgnIndirect(&outer));
     if (covered) CombineRgn(owned, owned, covered.get(), RGN_DIFF);
   }
   context.canvas.CopyOnly(owned);

@@ -3,9 +3,9 @@
 // show through.
 #include <windows.h>
 
+#include "runtime/GdiObjects.h"
 #include "services/style/ButtonParts.h"
 #include "services/style/Draw.h"
-#include "services/style/Gdi.h"
 #include "services/style/Painters.h"
 #include "services/style/TextBlock.h"
 
@@ -22,7 +22,7 @@ void PaintGroupBox(PaintContext& context) {
   HDC dc = context.dc();
   const RECT b = context.bounds();
   const bool disabled = context.Has(kStateDisabled);
-  gdi::Selection font(dc, ControlFont(context.window()));
+  rt::gdi::Selection font(dc, ControlFont(context.window()));
   SIZE sample{};
   GetTextExtentPoint32A(dc, kHeightSample, static_cast<int>(sizeof kHeightSample - 1), &sample);
 
@@ -40,7 +40,7 @@ void PaintGroupBox(PaintContext& context) {
     SetTextColor(dc, parts::CaptionColour(context));
     RECT textRect{caption.left + kCaptionPadding, caption.top, caption.right - kCaptionPadding, caption.bottom};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
-    gdi::Region captionRegion(CreateRectRgnIndirect(&caption));
+    rt::gdi::Region captionRegion(CreateRectRgnIndirect(&caption));
     if (captionRegion) CombineRgn(owned, owned, captionRegion.get(), RGN_OR);
   }
   context.canvas.CopyOnly(owned);

@@ -5,7 +5,7 @@
 
 #include <iterator>
 
-#include "services/style/Gdi.h"
+#include "runtime/GdiObjects.h"
 #include "services/style/Scheme.h"
 #include "services/style/StyleLib.h"
 
@@ -73,7 +73,7 @@ void PaintControl(HWND window) noexcept {
 
 void AskParentColours(HWND window) noexcept {
   const HWND parent = GetParent(window);
-  gdi::ClientDc dc(window);
+  rt::gdi::ClientDc dc(window);
   if (!dc.get()) return;
   const auto brush = parent ? reinterpret_cast<HBRUSH>(SendMessageA(parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.get()),
                                                                     reinterpret_cast<LPARAM>(window)))

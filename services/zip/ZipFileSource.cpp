@@ -51,8 +51,8 @@ void ZipFileSource::Fill(zlib_filefunc64_def* functions) {
 
 bool ZipFileSource::Open(const char* fileName) {
   if (IsOpen() || !fileName) return false;
-  FileHandle file(CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  rt::UniqueHandle file(CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.Valid()) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size)) return false;

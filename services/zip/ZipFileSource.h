@@ -8,7 +8,7 @@
 
 #include <ioapi.h>
 
-#include "services/zip/Win32Handle.h"
+#include "runtime/Win32Handle.h"
 
 namespace ziplib {
 
@@ -38,7 +38,7 @@ class ZipFileSource {
   uint32_t ReadFromFile(uint64_t offset, void* buffer, uint32_t size);
   bool FillWindow(uint64_t offset);
 
-  FileHandle file_;                         // the archive, opened for reading
+  rt::UniqueHandle file_;                   // the archive, opened for reading
   uint64_t size_ = 0;                       // file length at open
   uint64_t position_ = 0;                   // where minizip's next read starts
   bool failed_ = false;                     // a read of the file failed

@@ -236,7 +236,8 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   const std::string target(targetFile);
   if (target.size() >= MAX_PATH) return kZipCannotOpen;
   CreateTargetFolders(target);
-  FileHandle output(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes, nullptr));
+  rt::UniqueHandle output(
+      CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes, nullptr));
   if (!output.Valid()) return kZipCannotOpen;
   const bool copied = CopyEntryData(output.Get());
   if (copied && GetFileType(output.Get()) == FILE_TYPE_DISK) {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "runtime/Win32Handle.h"
 #include "services/zip/EnsurePath.h"
 #include "services/zip/EntryName.h"
 #include "services/zip/GbkPath.h"
-#include "services/zip/Win32Handle.h"
 #include "services/zip/ZipReader.h"
 #include "services/zip/ZipUnit.h"
 
@@ -24,8 +24,8 @@ std::string EntryPath(const std::string& folder, const char* name) {
 }  // namespace
 
 bool LooksLikeZipArchive(const char* archive) {
-  FileHandle file(CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  rt::UniqueHandle file(CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
   uint8_t head[32];
   DWORD got = 0;

@@ -8,9 +8,9 @@
 #include <future>
 
 #include "services/core/CoreLib.h"
-#include "tests/core/BoxWatcher.h"
 #include "tests/core/OutsideChecks.h"
 #include "tests/core/TestHost.h"
+#include "tests/support/Boxes.h"
 
 namespace {
 
@@ -95,18 +95,18 @@ TEST_F(RunProgramCommand, AProgramThatCannotStartGivesFalse) {
 // Shows a box through the command while a second thread reads it and presses `button`.
 struct Answered {
   int32_t result;
-  boxes::Dialog dialog;
+  testsupport::Dialog dialog;
   bool ownerWindowWasEnabled;
 };
 Answered ShowAndAnswer(std::vector<rt::ArgTriple> args, int button, HWND watched = nullptr) {
   auto answer = std::async(std::launch::async, [button, watched] {
     Answered seen{};
-    HWND dialog = boxes::WaitForDialog();
+    HWND dialog = testsupport::WaitForDialog();
     if (!dialog) return seen;
-    seen.dialog = boxes::ReadSettled(dialog);
+    seen.dialog = testsupport::ReadSettledDialog(dialog);
     seen.ownerWindowWasEnabled = watched && IsWindowEnabled(watched);
-    boxes::Press(dialog, button);
-    boxes::WaitUntilClosed(dialog);
+    testsupport::ClickButton(dialog, button);
+    testsupport::WaitUntilClosed(dialog);
     return seen;
   });
   rt::ArgTriple result = Call(corelib::ShowMessageBox, args);
@@ -116,9 +116,9 @@ Answered ShowAndAnswer(std::vector<rt::ArgTriple> args, int button, HWND watched
   return answered;
 }
 
-std::vector<int> ButtonIds(const boxes::Dialog& dialog) {
+std::vector<int> ButtonIds(const testsupport::Dialog& dialog) {
   std::vector<int> ids;
-  for (const boxes::Button& button : dialog.buttons) ids.push_back(button.id);
+  for (const testsupport::DialogButton& button : dialog.buttons) ids.push_back(button.id);
   std::sort(ids.begin(), ids.end());
   return ids;
 }

@@ -10,7 +10,7 @@
 #include "runtime/Runtime.h"
 #include "services/core/CoreLib.h"
 #include "services/shell/ShellLib.h"
-#include "tests/core/BoxWatcher.h"
+#include "tests/support/Boxes.h"
 #include "tests/support/ChildProcess.h"
 #include "window/Engine.h"
 #include "window/template/PropertyBlocks.h"
@@ -114,18 +114,18 @@ void CloseProgramWindow(HWND window) {
 }
 
 // Answers the next dialog of this process with `button` and hands back what it showed.
-std::future<boxes::Dialog> AnswerNextDialog(int button, std::vector<HWND> watched = {},
-                                            std::vector<bool>* enabledWhileUp = nullptr) {
+std::future<testsupport::Dialog> AnswerNextDialog(int button, std::vector<HWND> watched = {},
+                                                  std::vector<bool>* enabledWhileUp = nullptr) {
   return std::async(std::launch::async, [=] {
-    boxes::Dialog read;
-    HWND dialog = boxes::WaitForDialog();
+    testsupport::Dialog read;
+    HWND dialog = testsupport::WaitForDialog();
     if (!dialog) return read;
-    read = boxes::ReadSettled(dialog);
+    read = testsupport::ReadSettledDialog(dialog);
     if (enabledWhileUp) {
       for (HWND window : watched) enabledWhileUp->push_back(IsWindowEnabled(window) != FALSE);
     }
-    boxes::Press(dialog, button);
-    boxes::WaitUntilClosed(dialog);
+    testsupport::ClickButton(dialog, button);
+    testsupport::WaitUntilClosed(dialog);
     return read;
   });
 }
@@ -187,7 +187,7 @@ TEST(ServicesOnTheRuntime, BrowseForFolderIsModalOverTheRuntimesWindows) {
   std::vector<bool> enabledWhileUp;
   auto answer = AnswerNextDialog(IDCANCEL, {first, second}, &enabledWhileUp);
   rt::ArgTriple result = Call(shelllib::BrowseForFolder, {TextArg("选择要安装的文件夹")});
-  const boxes::Dialog dialog = answer.get();
+  const testsupport::Dialog dialog = answer.get();
   EXPECT_EQ(result.type, rt::kTypeText);
   EXPECT_EQ(result.lo, 0u);
   EXPECT_EQ(dialog.owner, first);

@@ -13,6 +13,8 @@
 //   installer_driver answer ID                  presses button ID of the open box
 //   installer_driver browse PATH|cancel         picks PATH (e.g. "D:\") in the folder dialog
 //   installer_driver wait-gone [SECONDS]        waits until the installer's window has closed
+//   installer_driver time-install X Y SECONDS   clicks there and prints the milliseconds until the
+//                                               finish page shows (measured here, for benchmarks)
 //   installer_driver page-origin                the screen position of the shown page's corner
 //   installer_driver close TITLE                asks the top-level window with this title to close
 //   installer_driver text-of X Y W H            the text of the control at that place of its page,
@@ -22,6 +24,7 @@
 #include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -213,6 +216,35 @@ int TextOfPlace(int x, int y, int width, int height) {
   return 0;
 }
 
+// The finish page shows when a visible page holds its finish button (184, 240, 152 x 38).
+bool FinishPageShown() {
+  Page page;
+  if (!CurrentPage(page)) return false;
+  POINT inside = {184 + 76, 240 + 19};
+  HWND control = ChildWindowFromPointEx(page.picture, inside, CWP_SKIPINVISIBLE);
+  if (!control || control == page.picture || ClassOf(control) != "_QZ_RgnButton") return false;
+  RECT rect;
+  GetWindowRect(control, &rect);
+  return rect.right - rect.left == 152 && rect.bottom - rect.top == 38 && rect.left - page.origin.x == 184;
+}
+
+int TimeInstall(int x, int y, DWORD timeoutMs) {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, page.origin.x + x, page.origin.y + y);
+  Sleep(150);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  Sleep(80);
+  DWORD start = GetTickCount();  // the button acts when it is let go
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  while (!FinishPageShown()) {
+    if (GetTickCount() - start > timeoutMs) return 2;
+    Sleep(10);
+  }
+  std::printf("%lu\n", GetTickCount() - start);
+  return 0;
+}
+
 int Pixel(int x, int y) {
   Page page;
   if (!CurrentPage(page)) return 1;
@@ -334,7 +366,7 @@ void ClickItem(HWND tree, HTREEITEM item) {
   GetWindowThreadProcessId(tree, &process);
   HANDLE handle = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
   RECT rect = {};
-  *reinterpret_cast<HTREEITEM*>(&rect) = item;
+  std::memcpy(&rect, &item, sizeof item);  // the item goes in where the rectangle comes back
   auto remote = VirtualAllocEx(handle, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE);
   WriteProcessMemory(handle, remote, &rect, sizeof rect, nullptr);
   SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote));
@@ -406,6 +438,7 @@ int main(int argc, char** argv) {
   if (command == "box") return Box(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
   if (command == "answer") return Answer(number(1));
   if (command == "browse" && args.size() >= 2) return Browse(args[1]);
+  if (command == "time-install") return TimeInstall(number(1), number(2), static_cast<DWORD>(number(3)) * 1000);
   if (command == "page-origin") {
     Page page;
     if (!CurrentPage(page)) return 1;

@@ -10,7 +10,7 @@
 
 namespace testing_product {
 
-using product::UniqueHandle;
+using rt::UniqueHandle;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "installer/product/Handles.h"
+#include "runtime/Win32Handle.h"
 
 namespace testing_product {
 
@@ -20,7 +20,7 @@ struct Child {
   Child& operator=(Child&&) = delete;
   ~Child();
 
-  product::UniqueHandle process;  // synchronise and query access
+  rt::UniqueHandle process;  // synchronise and query access
   DWORD id = 0;
 };
 
@@ -44,7 +44,7 @@ std::string WindowText(HWND window);
 // Presses a box's button (IDYES, IDNO, IDOK) as a click on it would.
 void Press(HWND box, int buttonId);
 // The process that owns a window, opened to wait on it.
-product::UniqueHandle OwnerProcess(HWND window);
+rt::UniqueHandle OwnerProcess(HWND window);
 
 // Folders and files for test fixtures.
 std::string TestFolder();  // the folder of this test executable

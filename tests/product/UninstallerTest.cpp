@@ -17,7 +17,7 @@
 namespace testing_product {
 namespace {
 
-using product::UniqueHandle;
+using rt::UniqueHandle;
 namespace path = product::path;
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltaro";

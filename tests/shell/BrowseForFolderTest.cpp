@@ -8,9 +8,9 @@
 #include <future>
 
 #include "services/shell/ShellLib.h"
-#include "tests/core/BoxWatcher.h"
 #include "tests/core/TestHost.h"
 #include "tests/shell/FolderDialogDriver.h"
+#include "tests/support/Boxes.h"
 
 namespace {
 
@@ -74,10 +74,10 @@ class BrowseForFolderCommand : public ::testing::Test {
                      bool listChildren = false) {
     auto watcher = std::async(std::launch::async, [=] {
       Seen watched;
-      HWND dialog = boxes::WaitForDialog();
+      HWND dialog = testsupport::WaitForDialog();
       if (!dialog) return watched;
       watched.found = true;
-      boxes::Dialog read = boxes::ReadSettled(dialog);
+      testsupport::Dialog read = testsupport::ReadSettledDialog(dialog);
       watched.title = read.message;
       watched.owner = read.owner;
       watched.mainEnabled = IsWindowEnabled(main_);
@@ -86,8 +86,8 @@ class BrowseForFolderCommand : public ::testing::Test {
       watched.childEnabled = IsWindowEnabled(child_);
       watched.navigated = folderdialog::SelectPath(dialog, labels);
       if (listChildren) watched.children = folderdialog::ChildrenOfSelected(dialog);
-      boxes::Press(dialog, button);
-      boxes::WaitUntilClosed(dialog);
+      testsupport::ClickButton(dialog, button);
+      testsupport::WaitUntilClosed(dialog);
       return watched;
     });
     std::string chosen = testhost::TakeText(Call(shelllib::BrowseForFolder, args));
@@ -168,12 +168,12 @@ TEST(BrowseForFolderWithoutWindows, WorksWithNoProgramWindowAndNoEntry) {
   // Without a stored entry the window count is 0: the dialog has no owner and nothing to restore.
   shelllib::Notify(1, 0, 0);
   auto watcher = std::async(std::launch::async, [] {
-    HWND dialog = boxes::WaitForDialog();
+    HWND dialog = testsupport::WaitForDialog();
     if (!dialog) return false;
-    boxes::ReadSettled(dialog);
+    testsupport::ReadSettledDialog(dialog);
     const bool unowned = GetWindow(dialog, GW_OWNER) == nullptr;
-    boxes::Press(dialog, IDCANCEL);
-    boxes::WaitUntilClosed(dialog);
+    testsupport::ClickButton(dialog, IDCANCEL);
+    testsupport::WaitUntilClosed(dialog);
     return unowned;
   });
   rt::ArgTriple result = Call(shelllib::BrowseForFolder, {TextArg("x")});

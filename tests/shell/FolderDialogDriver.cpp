@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/core/BoxWatcher.h"
+#include "tests/support/Boxes.h"
 
 namespace folderdialog {
 
@@ -76,7 +76,7 @@ bool Matches(const std::string& text, const std::string& label) {
   return !label.empty() && text.find(label) != std::string::npos;
 }
 
-HWND TreeOf(HWND dialog) { return boxes::FindChild(dialog, "SysTreeView32"); }
+HWND TreeOf(HWND dialog) { return testsupport::FindChild(dialog, "SysTreeView32"); }
 
 // Moves from the selected item to its first child: Right expands, a second Right steps in.
 bool StepIntoChildren(HWND tree) {

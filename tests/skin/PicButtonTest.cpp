@@ -215,7 +215,7 @@ TEST(RegionFromBitmap, CoversExactlyTheNonKeyPixelsAcrossManyChunks) {
   std::string bmp = MakeBmp(width, height, [&](int x, int y) { return cell(x, y) ? 0x00FF00u : 0x102030u; });
   window::Picture picture;
   ASSERT_TRUE(picture.Decode(bmp, 0));
-  window::gdi::Region region = window::RegionFromBitmap(picture.Bitmap(), RGB(0, 255, 0));
+  rt::gdi::Region region = window::RegionFromBitmap(picture.Bitmap(), RGB(0, 255, 0));
   ASSERT_TRUE(region);
   int wrong = 0;
   for (int y = -1; y <= height; ++y)

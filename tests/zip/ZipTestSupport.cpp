@@ -8,22 +8,13 @@
 
 #include "runtime/Value.h"
 #include "services/zip/ZipLib.h"
+#include "tools/productzip/ZipFields.h"
 
 namespace ziptest {
 namespace {
 
-void Put16(std::string& out, uint32_t value) {
-  out += static_cast<char>(value & 0xff);
-  out += static_cast<char>((value >> 8) & 0xff);
-}
-void Put32(std::string& out, uint32_t value) {
-  Put16(out, value & 0xffff);
-  Put16(out, value >> 16);
-}
-
-uint32_t Crc(const std::string& data) {
-  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-}
+using zipfields::Put16;
+using zipfields::Put32;
 
 TestRuntime* g_runtime = nullptr;  // the one installed test entry
 
@@ -79,7 +70,7 @@ std::string BuildArchive(const std::vector<TestEntry>& entries, ArchiveLayout* l
   ArchiveLayout where;
   for (const TestEntry& entry : entries) {
     const std::string packed = entry.method == 8 ? Deflate(entry.data) : entry.data;
-    const uint32_t crc = Crc(entry.data);
+    const uint32_t crc = zipfields::Crc32(entry.data);
     const std::string& localName = entry.localName.empty() ? entry.name : entry.localName;
     where.localHeaders.push_back(static_cast<uint32_t>(archive.size()));
     Put32(archive, 0x04034b50);

@@ -4,21 +4,14 @@
 
 #include <stdexcept>
 
+#include "tools/productzip/ZipFields.h"
+
 namespace productzip {
 namespace {
 
-void Put16(std::string& out, uint32_t value) {
-  out += static_cast<char>(value & 0xff);
-  out += static_cast<char>((value >> 8) & 0xff);
-}
-void Put32(std::string& out, uint32_t value) {
-  Put16(out, value & 0xffff);
-  Put16(out, value >> 16);
-}
-void Put64(std::string& out, uint64_t value) {
-  Put32(out, static_cast<uint32_t>(value));
-  Put32(out, static_cast<uint32_t>(value >> 32));
-}
+using zipfields::Put16;
+using zipfields::Put32;
+using zipfields::Put64;
 
 // NTFS times (0x000A): 4 reserved bytes, then attribute tag 1 of 24 bytes with the write,
 // access and creation times.
@@ -41,7 +34,7 @@ std::string UnicodePathField(const ZipWriterEntry& entry) {
   Put16(field, 0x7075);
   Put16(field, static_cast<uint32_t>(5 + entry.unicodeName.size()));
   field += '\x01';
-  Put32(field, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(entry.name.data()), static_cast<uInt>(entry.name.size()))));
+  Put32(field, zipfields::Crc32(entry.name));
   field += entry.unicodeName;
   return field;
 }
@@ -75,7 +68,7 @@ bool ZipWriter::Add(const ZipWriterEntry& entry, const std::string& data) {
   CentralRecord record = {};
   record.entry = entry;
   record.method = entry.stored ? 0 : Z_DEFLATED;
-  record.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+  record.crc = zipfields::Crc32(data);
   record.size = static_cast<uint32_t>(data.size());
   record.localOffset = static_cast<uint32_t>(offset_);
   record.extra = NtfsField(entry);
