@@ -45,7 +45,7 @@ bool OnIdle(long count) {
   }
   if (count < 2) return true;
   const WindowEngine* engine = Engine();
-  return engine && engine->idle(GetTickCount() - idle.idleStart);
+  return engine && engine->idle(count, GetTickCount() - idle.idleStart);
 }
 
 bool IsTopLevel(HWND hwnd) { return !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD); }

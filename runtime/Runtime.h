@@ -91,7 +91,9 @@ struct WindowEngine {
   int32_t (*notify)(int32_t code, int32_t first, int32_t second, bool* handled);
   bool (*anyLiveWindow)();
   void (*unloadAll)();                          // deletes every template with its window objects
-  bool (*idle)(uint32_t millisecondsSinceIdle);  // window idle handlers; true asks for more
+  // The windows' idle handlers, from the third idle pass after a real message on (idleCount 2
+  // is the first call of a round); true asks for more.
+  bool (*idle)(long idleCount, uint32_t millisecondsSinceIdle);
 };
 void InstallWindowEngine(const WindowEngine* engine);
 

@@ -15,7 +15,6 @@ bool LoadTemplates(const uint8_t* region, uint32_t size, uintptr_t codeBase) {
   if (!tmpl::ReadRegion(region, size, windows)) return false;
   tmpl::Relocate(windows, uint32_t(codeBase));
   WindowStore::Instance().Add(std::move(windows));
-  WatchIdlePasses();
   return true;
 }
 

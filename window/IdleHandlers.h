@@ -6,12 +6,9 @@
 
 namespace window {
 
-// Starts counting the loop's idle passes, by which a restart of idle processing is recognised.
-// Needs the runtime initialised (its hidden owner window); calling it again does nothing.
-void WatchIdlePasses();
-
 // Asks every loaded window outside the exclusion list, in store order; true when any of them
-// wants more idle time. Those that do not go into the list.
-bool RunIdleHandlers(uint32_t millisecondsSinceIdle);
+// wants more idle time. Those that do not go into the list. The first call of a round of idle
+// processing (idleCount 2) starts with an empty list.
+bool RunIdleHandlers(long idleCount, uint32_t millisecondsSinceIdle);
 
 }  // namespace window

@@ -69,7 +69,7 @@ bool NoTemplates(const uint8_t*, uint32_t, uintptr_t) { return false; }
 bool NoWindow(uint32_t) { return false; }
 bool NoLiveWindow() { return false; }
 void NothingToUnload() {}
-bool NoIdle(uint32_t) { return false; }
+bool NoIdle(long, uint32_t) { return false; }
 
 const rt::WindowEngine kRecordingEngine = {NoTemplates,   NoWindow,     RecordingGetProperty, NoSetProperty,
                                            RecordingNotify, NoLiveWindow, NothingToUnload,      NoIdle};
