@@ -15,6 +15,8 @@
 //   installer_driver wait-gone [SECONDS]        waits until the installer's window has closed
 //   installer_driver time-install X Y SECONDS   clicks there and prints the milliseconds until the
 //                                               finish page shows (measured here, for benchmarks)
+//   installer_driver time-start EXE             starts EXE and prints the milliseconds until its window
+//                                               shows (measured here, for benchmarks)
 //   installer_driver page-origin                the screen position of the shown page's corner
 //   installer_driver close TITLE                asks the top-level window with this title to close
 //   installer_driver text-of X Y W H            the text of the control at that place of its page,
@@ -245,6 +247,20 @@ int TimeInstall(int x, int y, DWORD timeoutMs) {
   return 0;
 }
 
+int TimeStart(const std::string& exe) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string commandLine = "\"" + exe + "\"";
+  DWORD start = GetTickCount();
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 1;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  if (!FindInstaller(60000)) return 2;
+  std::printf("%lu\n", GetTickCount() - start);
+  return 0;
+}
+
 int Pixel(int x, int y) {
   Page page;
   if (!CurrentPage(page)) return 1;
@@ -439,6 +455,7 @@ int main(int argc, char** argv) {
   if (command == "answer") return Answer(number(1));
   if (command == "browse" && args.size() >= 2) return Browse(args[1]);
   if (command == "time-install") return TimeInstall(number(1), number(2), static_cast<DWORD>(number(3)) * 1000);
+  if (command == "time-start" && args.size() >= 2) return TimeStart(args[1]);
   if (command == "page-origin") {
     Page page;
     if (!CurrentPage(page)) return 1;
