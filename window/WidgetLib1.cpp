@@ -1,20 +1,14 @@
 // WidgetLib1: holds the runtime notification entry for its types; it has no commands.
 #include "window/WidgetLib1.h"
+#include "runtime/LibraryEntry.h"
 
 namespace widgetlib1 {
-
 namespace {
-constexpr int32_t kNotifyStart = 1;
-rt::NotifyEntry runtimeEntry = nullptr;
+rt::LibraryEntry runtimeEntry;
 }  // namespace
 
-int32_t Notify(int32_t code, int32_t first, int32_t second) {
-  (void)second;
-  if (code != kNotifyStart) return -1;
-  runtimeEntry = reinterpret_cast<rt::NotifyEntry>(static_cast<uintptr_t>(static_cast<uint32_t>(first)));
-  return 0;
-}
+int32_t Notify(int32_t code, int32_t first, int32_t) { return runtimeEntry.Take(code, first); }
 
-rt::NotifyEntry RuntimeEntry() { return runtimeEntry; }
+rt::NotifyEntry RuntimeEntry() { return runtimeEntry.Get(); }
 
 }  // namespace widgetlib1

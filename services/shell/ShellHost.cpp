@@ -1,4 +1,5 @@
 #include "services/shell/ShellHost.h"
+#include "runtime/LibraryEntry.h"
 
 #include <cstring>
 #include "runtime/Notify.h"
@@ -7,21 +8,16 @@
 namespace shelllib {
 
 namespace {
-rt::NotifyEntry g_entry = nullptr;  // stored by code 1 at start-up
+rt::LibraryEntry g_entry;  // the runtime notification entry, handed over at start
 }
 
-int32_t Notify(int32_t code, int32_t first, int32_t second) {
-  (void)second;
-  if (code != 1) return -1;
-  g_entry = reinterpret_cast<rt::NotifyEntry>(static_cast<uintptr_t>(first));
-  return 0;
-}
+int32_t Notify(int32_t code, int32_t first, int32_t) { return g_entry.Take(code, first); }
 
 namespace host {
 
 int32_t Call(int32_t code, int32_t first, int32_t second) {
-  if (!g_entry) return 0;
-  return g_entry(code, first, second);
+  rt::NotifyEntry entry = g_entry.Get();
+  return entry ? entry(code, first, second) : 0;
 }
 
 char* NewText(const std::string& text) {

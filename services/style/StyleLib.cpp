@@ -1,5 +1,6 @@
 // The library's entry points: its notification function and its one command.
 #include "services/style/StyleLib.h"
+#include "runtime/LibraryEntry.h"
 
 #include "runtime/Notify.h"
 #include "services/style/Registry.h"
@@ -9,20 +10,15 @@
 namespace stylelib {
 namespace {
 
-constexpr int32_t kNotifyRuntimeStarted = 1;
 
 // Kept for completeness of the library contract; the look needs nothing from the runtime.
-rt::NotifyEntry g_runtimeEntry = nullptr;
+rt::LibraryEntry g_runtimeEntry;  // the runtime notification entry, handed over at start
 
 bool IsScheme(int32_t scheme) { return scheme >= 1 && scheme <= 3; }
 
 }  // namespace
 
-int32_t Notify(int32_t code, int32_t first, int32_t) {
-  if (code != kNotifyRuntimeStarted) return -1;
-  g_runtimeEntry = reinterpret_cast<rt::NotifyEntry>(static_cast<uintptr_t>(static_cast<uint32_t>(first)));
-  return 0;
-}
+int32_t Notify(int32_t code, int32_t first, int32_t) { return g_runtimeEntry.Take(code, first); }
 
 void SetVisualStyle(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args) {
   const int32_t scheme = (argCount >= 1 && args && args[0].Given()) ? args[0].Int() : 0;

@@ -1,4 +1,5 @@
 #include "services/zip/ZipLib.h"
+#include "runtime/LibraryEntry.h"
 
 #include <string>
 
@@ -10,7 +11,7 @@
 namespace ziplib {
 namespace {
 
-rt::NotifyEntry g_runtimeEntry = nullptr;  // the runtime notification entry, set once at start
+rt::LibraryEntry g_runtimeEntry;  // the runtime notification entry, handed over at start
 
 // Unit-interface routines of the ZIP type: it has no properties.
 int32_t SetUnitProperty(rt::UnitObject*, int32_t, const rt::PropertyData&) { return 0; }  // never re-created
@@ -70,15 +71,11 @@ int32_t RunUnpack(const rt::ArgTriple* args) {
 }  // namespace
 
 int32_t CallRuntime(int32_t code, int32_t first, int32_t second) {
-  return g_runtimeEntry ? g_runtimeEntry(code, first, second) : 0;
+  rt::NotifyEntry entry = g_runtimeEntry.Get();
+  return entry ? entry(code, first, second) : 0;
 }
 
-int32_t Notify(int32_t code, int32_t first, int32_t second) {
-  (void)second;
-  if (code != 1) return -1;
-  g_runtimeEntry = reinterpret_cast<rt::NotifyEntry>(static_cast<uintptr_t>(static_cast<uint32_t>(first)));
-  return 0;
-}
+int32_t Notify(int32_t code, int32_t first, int32_t) { return g_runtimeEntry.Take(code, first); }
 
 void* ZipUnitInterface(int32_t query) {
   for (const UnitRoutine& entry : kUnitRoutines) {
