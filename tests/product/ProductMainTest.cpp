@@ -69,7 +69,7 @@ TEST_F(MainProgramTest, OpensAWindowNamingTheProductAndClosesOnItsButton) {
     header = GetPixel(dc, client.right - 10, 10);
     body = GetPixel(dc, 10, client.bottom - 10);
     ReleaseDC(window, dc);
-    if (body == RGB(255, 255, 255) && GetBValue(header) > 0xF0) break;
+    if (body == RGB(255, 255, 255) && GetBValue(header) > 0xF0 && GetRValue(header) < 0xD0) break;
     Sleep(50);
   }
   EXPECT_GT(GetBValue(header), 0xF0);
