@@ -58,6 +58,19 @@ std::string Deflate(const std::string& data) {
 
 }  // namespace
 
+void ZipWriter::PutSharedFields(std::string& out, const ZipWriterEntry& entry, const CentralRecord& record) {
+  Put16(out, entry.versionNeeded);
+  Put16(out, 0);  // flags
+  Put16(out, record.method);
+  Put16(out, entry.dosTime);
+  Put16(out, entry.dosDate);
+  Put32(out, record.crc);
+  Put32(out, record.compressedSize);
+  Put32(out, record.size);
+  Put16(out, static_cast<uint32_t>(entry.name.size()));
+  Put16(out, static_cast<uint32_t>(record.extra.size()));
+}
+
 bool ZipWriter::Write(const std::string& bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) return false;
   offset_ += bytes.size();
@@ -78,16 +91,7 @@ bool ZipWriter::Add(const ZipWriterEntry& entry, const std::string& data) {
 
   std::string header;
   Put32(header, 0x04034b50);
-  Put16(header, entry.versionNeeded);
-  Put16(header, 0);  // flags
-  Put16(header, record.method);
-  Put16(header, entry.dosTime);
-  Put16(header, entry.dosDate);
-  Put32(header, record.crc);
-  Put32(header, record.compressedSize);
-  Put32(header, record.size);
-  Put16(header, static_cast<uint32_t>(entry.name.size()));
-  Put16(header, static_cast<uint32_t>(record.extra.size()));
+  PutSharedFields(header, entry, record);
   header += entry.name;
   header += record.extra;
   if (!Write(header) || !Write(packed)) return false;
@@ -104,16 +108,7 @@ bool ZipWriter::Finish() {
     const ZipWriterEntry& entry = record.entry;
     Put32(directory, 0x02014b50);
     Put16(directory, entry.versionMadeBy);
-    Put16(directory, entry.versionNeeded);
-    Put16(directory, 0);  // flags
-    Put16(directory, record.method);
-    Put16(directory, entry.dosTime);
-    Put16(directory, entry.dosDate);
-    Put32(directory, record.crc);
-    Put32(directory, record.compressedSize);
-    Put32(directory, record.size);
-    Put16(directory, static_cast<uint32_t>(entry.name.size()));
-    Put16(directory, static_cast<uint32_t>(record.extra.size()));
+    PutSharedFields(directory, entry, record);
     Put16(directory, 0);  // comment length
     Put16(directory, 0);  // disk number start
     Put16(directory, 0);  // internal attributes

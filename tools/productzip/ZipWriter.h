@@ -40,6 +40,9 @@ class ZipWriter {
     std::string extra;          // extra fields, the same in both headers
   };
 
+  // The fields the local header and the central record share, from "version needed" to the
+  // extra field's length.
+  static void PutSharedFields(std::string& out, const ZipWriterEntry& entry, const CentralRecord& record);
   bool Write(const std::string& bytes);
 
   FILE* out_;                          // the archive being written
