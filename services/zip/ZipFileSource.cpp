@@ -59,6 +59,7 @@ bool ZipFileSource::Open(const char* fileName) {
   file_ = std::move(file);
   size_ = static_cast<uint64_t>(size.QuadPart);
   position_ = 0;
+  filePointer_ = 0;
   failed_ = false;
   windowLength_ = 0;
   return true;
@@ -109,17 +110,26 @@ bool ZipFileSource::FillWindow(uint64_t offset) {
   return windowLength_ > 0;
 }
 
-// Reads at an explicit offset (the handle is synchronous, so ReadFile returns when done).
+// Reads at an offset, moving the handle's file pointer only when it is elsewhere: reads in a row
+// need no seek. (A read through an OVERLAPPED offset would cost Wine a server call per read.)
 uint32_t ZipFileSource::ReadFromFile(uint64_t offset, void* buffer, uint32_t size) {
   if (offset >= size_) return 0;
-  OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(offset);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  if (offset != filePointer_) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) {
+      failed_ = true;
+      return 0;
+    }
+    filePointer_ = offset;
+  }
   DWORD got = 0;
-  if (!ReadFile(file_.Get(), buffer, size, &got, &at)) {
-    if (GetLastError() != ERROR_HANDLE_EOF) failed_ = true;
+  if (!ReadFile(file_.Get(), buffer, size, &got, nullptr)) {
+    failed_ = true;
+    filePointer_ = ~0ull;  // unknown after a failed read
     return 0;
   }
+  filePointer_ += got;
   return got;
 }
 

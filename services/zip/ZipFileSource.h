@@ -1,6 +1,6 @@
 // The archive file as minizip reads it: a Win32 file handle of our own behind minizip's table of
 // file functions. minizip reads headers one byte at a time, so small reads are served from a
-// read-ahead window; the 16,384-byte data reads go to the file directly.
+// read-ahead window; large data reads go to the file directly.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -41,6 +41,7 @@ class ZipFileSource {
   rt::UniqueHandle file_;                   // the archive, opened for reading
   uint64_t size_ = 0;                       // file length at open
   uint64_t position_ = 0;                   // where minizip's next read starts
+  uint64_t filePointer_ = 0;                // where the handle's own file pointer stands
   bool failed_ = false;                     // a read of the file failed
   std::unique_ptr<uint8_t[]> window_;       // read-ahead copy of the file around position_
   uint64_t windowStart_ = 0;                // file offset of window_[0]

@@ -11,7 +11,7 @@
 namespace ziplib {
 namespace {
 
-constexpr uint32_t kBufferSize = 16384;                  // inflated data moves in pieces of this size
+constexpr uint32_t kBufferSize = 16384;                  // stored data moves in pieces of this size
 constexpr uint16_t kExtendedTimestampId = 0x5455;        // "UT"
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 constexpr uint32_t kFlagEncrypted = 0x0001;
@@ -190,7 +190,7 @@ uint32_t ZipReader::ReadEntry(int32_t index) {
   info.compressedSize = static_cast<uint32_t>(record.compressed_size);
   info.uncompressedSize = static_cast<uint32_t>(record.uncompressed_size);
   cachedRecord_ = {static_cast<uint32_t>(record.compression_method), static_cast<uint32_t>(record.flag),
-                   record.uncompressed_size};
+                   record.compressed_size, record.uncompressed_size, static_cast<uint32_t>(record.crc)};
   cachedIndex_ = index;
   return kZipOk;
 }
@@ -264,32 +264,87 @@ void ZipReader::CreateTargetFolders(const std::string& target) {
   EnsurePath(baseFolder_ + gbk::SlashesToBackslashes(folder), true);
 }
 
-// Streams the entry into the file through the one buffer. The entry must produce exactly its
-// recorded size and its CRC must match: a damaged entry is an error, never a file reported good.
-bool ZipReader::CopyEntryData(HANDLE output) {
-  if (cachedRecord_.flags & kFlagEncrypted) return false;  // no decryption here
-  if (cachedRecord_.method != 0 && cachedRecord_.method != Z_DEFLATED) return false;
-  if (unzOpenCurrentFile(archive_) != UNZ_OK) return false;
-  entryOpen_ = true;
-  uint64_t written = 0;
-  bool failed = false;
-  for (;;) {
-    const int got = unzReadCurrentFile(archive_, buffer_.get(), kBufferSize);
-    if (got < 0) {
-      failed = true;
-      break;
-    }
-    if (got == 0) break;
-    DWORD put = 0;
-    if (!WriteFile(output, buffer_.get(), static_cast<DWORD>(got), &put, nullptr) || put != static_cast<DWORD>(got)) {
-      failed = true;
-      break;
-    }
-    written += static_cast<uint32_t>(got);
+// Opening the entry raw makes minizip check its local header against the central record and
+// tells where the stored data starts; the data itself is read straight from the file.
+bool ZipReader::OpenEntryData(uint64_t* dataStart) {
+  int method = 0;
+  int level = 0;
+  if (unzOpenCurrentFile2(archive_, &method, &level, 1) != UNZ_OK) return false;
+  *dataStart = unzGetCurrentFileZStreamPos64(archive_);
+  unzCloseCurrentFile(archive_);
+  return true;
+}
+
+namespace {
+
+// The entry's stored bytes, read from the archive in large pieces.
+class EntryData : public InflateInput {
+ public:
+  EntryData(ZipFileSource& source, uint64_t start, uint64_t size) : source_(source), at_(start), left_(size) {}
+
+  int32_t Read(uint8_t* buffer, uint32_t size) override {
+    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(size, left_));
+    if (count == 0) return 0;
+    if (!source_.ReadAt(at_, buffer, count)) return -1;
+    at_ += count;
+    left_ -= count;
+    return static_cast<int32_t>(count);
   }
-  const int closed = unzCloseCurrentFile(archive_);  // reports a CRC mismatch once all data was read
-  entryOpen_ = false;
-  return !failed && written == cachedRecord_.uncompressedSize && closed == UNZ_OK;
+
+ private:
+  ZipFileSource& source_;
+  uint64_t at_;
+  uint64_t left_;
+};
+
+// The output file, which takes no more than the entry's recorded size and keeps the CRC.
+class EntryFile : public InflateOutput {
+ public:
+  EntryFile(HANDLE file, uint64_t expectedSize) : file_(file), expected_(expectedSize) {}
+
+  bool Write(const uint8_t* data, uint32_t size) override {
+    if (size > expected_ - written_) return false;  // more than recorded: damaged, and never filling the disk
+    crc_ = crc32(crc_, data, size);
+    DWORD put = 0;
+    if (!WriteFile(file_, data, size, &put, nullptr) || put != size) return false;
+    written_ += size;
+    return true;
+  }
+
+  bool Complete(uint32_t crc) const { return written_ == expected_ && crc_ == crc; }
+
+ private:
+  HANDLE file_;
+  uint64_t expected_;
+  uint64_t written_ = 0;
+  uLong crc_ = crc32(0, nullptr, 0);
+};
+
+}  // namespace
+
+// Streams the entry into the file. The entry must produce exactly its recorded size and its CRC
+// must match: a damaged entry is an error, never a file reported good.
+bool ZipReader::CopyEntryData(HANDLE output) {
+  const EntryRecord& record = cachedRecord_;
+  if (record.flags & kFlagEncrypted) return false;  // no decryption here
+  if (record.method != 0 && record.method != Z_DEFLATED) return false;
+  uint64_t dataStart = 0;
+  if (!OpenEntryData(&dataStart)) return false;
+  EntryData data(source_, dataStart, record.compressedSize);
+  EntryFile file(output, record.uncompressedSize);
+  if (record.method == Z_DEFLATED && record.compressedSize > 0) {
+    if (!inflater_) inflater_ = std::make_unique<Inflater>();
+    if (inflater_->Run(data, file) != InflateResult::kDone) return false;
+    return file.Complete(record.crc);
+  }
+  // Stored data, and the empty deflated entry some writers record with no data at all.
+  for (;;) {
+    const int32_t got = data.Read(buffer_.get(), kBufferSize);
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (!file.Write(buffer_.get(), static_cast<uint32_t>(got))) return false;
+  }
+  return file.Complete(record.crc);
 }
 
 }  // namespace ziplib

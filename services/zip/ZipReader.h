@@ -10,6 +10,7 @@
 
 #include <unzip.h>
 
+#include "services/zip/Inflater.h"
 #include "services/zip/ZipFileSource.h"
 
 namespace ziplib {
@@ -55,7 +56,9 @@ class ZipReader {
   struct EntryRecord {
     uint32_t method;              // 0 stored, 8 deflated
     uint32_t flags;               // general-purpose bit flags
+    uint64_t compressedSize;      // the stored data's byte count
     uint64_t uncompressedSize;    // the byte count the entry must produce
+    uint32_t crc;                 // CRC-32 of the inflated bytes
   };
 
   void CloseOpenEntry();
@@ -66,6 +69,7 @@ class ZipReader {
   uint32_t CreateEntryFolder(const char* entryName);
   void CreateTargetFolders(const std::string& target);
   bool CopyEntryData(HANDLE output);
+  bool OpenEntryData(uint64_t* dataStart);
 
   ZipFileSource source_;                   // the archive file behind minizip
   unzFile archive_ = nullptr;              // minizip's handle, or null when closed
@@ -76,7 +80,8 @@ class ZipReader {
   ZipEntryInfo cached_ = {};               // the last entry described
   EntryRecord cachedRecord_ = {};          // extraction details of cached_
   std::string baseFolder_;                 // current folder at open, with a trailing "\"
-  std::unique_ptr<uint8_t[]> buffer_;      // the one buffer inflated data moves through
+  std::unique_ptr<uint8_t[]> buffer_;      // the one buffer stored data moves through
+  std::unique_ptr<Inflater> inflater_;     // made on the first deflated entry, then reused
 };
 
 // The attributes a file entry is created with, derived from its external attributes and name.
