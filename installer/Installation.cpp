@@ -142,10 +142,18 @@ uint32_t ViewPayloadSize() { return static_cast<const uint32_t*>(pool::Bytes(poo
 }  // namespace
 
 void ShowProgress(int32_t percent) {
-  // Two entries often share a percentage; the window is repainted only when it changes.
+  // Two entries often share a percentage, and a fast disk passes several in a blink: the window
+  // is repainted when the percentage changes, at most every kRepaintGapMs, and always for the
+  // first and the last. Each repaint costs the unpacking several milliseconds under a busy system.
+  constexpr DWORD kRepaintGapMs = 50;
   static int32_t shown = -1;
+  static DWORD shownAt = 0;
+  const DWORD now = GetTickCount();
+  const bool endpoint = percent == 0 || percent == 100;
   if (percent == shown && percent != 0) return;
+  if (!endpoint && now - shownAt < kRepaintGapMs) return;
   shown = percent;
+  shownAt = now;
   SetTextProperty(kPercentLabel, kLabelCaption, ToText(percent) + pool::Text(pool::PercentSuffix));
   SetIntProperty(kProgressBar, kProgressPosition, percent);
 }

@@ -219,29 +219,41 @@ int TextOfPlace(int x, int y, int width, int height) {
 }
 
 // The finish page shows when a visible page holds its finish button (184, 240, 152 x 38).
-bool FinishPageShown() {
-  Page page;
-  if (!CurrentPage(page)) return false;
-  POINT inside = {184 + 76, 240 + 19};
-  HWND control = ChildWindowFromPointEx(page.picture, inside, CWP_SKIPINVISIBLE);
-  if (!control || control == page.picture || ClassOf(control) != "_QZ_RgnButton") return false;
+// The finish button, found among all the installer's controls while its page is still hidden:
+// the 152 x 38 picture button at (184, 240) of a full-page picture box.
+BOOL CALLBACK FindFinishButton(HWND child, LPARAM context) {
   RECT rect;
-  GetWindowRect(control, &rect);
-  return rect.right - rect.left == 152 && rect.bottom - rect.top == 38 && rect.left - page.origin.x == 184;
+  GetWindowRect(child, &rect);
+  if (ClassOf(child) != "_QZ_RgnButton" || rect.right - rect.left != 152 || rect.bottom - rect.top != 38) return TRUE;
+  const HWND parent = GetParent(child);
+  RECT parentRect;
+  GetClientRect(parent, &parentRect);
+  POINT corner = {};
+  ClientToScreen(parent, &corner);
+  if (ClassOf(parent) != "_QZ_PicBox" || parentRect.right != 506 || parentRect.bottom != 326) return TRUE;
+  if (rect.left - corner.x != 184 || rect.top - corner.y != 240) return TRUE;
+  *reinterpret_cast<HWND*>(context) = child;
+  return FALSE;
 }
 
+// Clicks and waits for the finish button to show. The button is found before the click, so the
+// wait asks one cheap question per round and does not slow the installer down by keeping its
+// window server busy.
 int TimeInstall(int x, int y, DWORD timeoutMs) {
   Page page;
   if (!CurrentPage(page)) return 1;
+  HWND finish = nullptr;
+  EnumChildWindows(FindInstaller(), FindFinishButton, reinterpret_cast<LPARAM>(&finish));
+  if (!finish) return 1;
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, page.origin.x + x, page.origin.y + y);
   Sleep(150);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   Sleep(80);
   DWORD start = GetTickCount();  // the button acts when it is let go
   SendMouse(MOUSEEVENTF_LEFTUP);
-  while (!FinishPageShown()) {
+  while (!IsWindowVisible(finish)) {
     if (GetTickCount() - start > timeoutMs) return 2;
-    Sleep(10);
+    Sleep(5);
   }
   std::printf("%lu\n", GetTickCount() - start);
   return 0;
