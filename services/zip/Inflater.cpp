@@ -204,7 +204,7 @@ Inflater::~Inflater() = default;
 InflateResult Inflater::Run(InflateInput& input, InflateOutput& output) {
   source_ = &input;
   sink_ = &output;
-  sourceEnded_ = readFailed_ = writeFailed_ = false;
+  sourceEnded_ = readFailed_ = false;
   in_ = inEnd_ = input_.get() + kInputKeep;
   inLimit_ = in_ - 1;  // the first round reads
   bits_ = bitCount_ = 0;
@@ -249,14 +249,14 @@ InflateResult Inflater::DecodeStoredBlock() {
     }
     return in_ <= inEnd_ && static_cast<uint32_t>(inEnd_ - in_) >= count;
   };
-  const InflateResult shortInput = InflateResult::kBadData;
-  if (!haveBytes(4)) return readFailed_ ? InflateResult::kReadFailed : shortInput;
+  auto shortInput = [this] { return readFailed_ ? InflateResult::kReadFailed : InflateResult::kBadData; };
+  if (!haveBytes(4)) return shortInput();
   const uint32_t length = in_[0] | in_[1] << 8;
   const uint32_t complement = in_[2] | in_[3] << 8;
   in_ += 4;
   if (length != (~complement & 0xffff)) return InflateResult::kBadData;
   for (uint32_t left = length; left > 0;) {
-    if (!haveBytes(1)) return readFailed_ ? InflateResult::kReadFailed : shortInput;
+    if (!haveBytes(1)) return shortInput();
     if (out_ >= outLimit_ && !FlushOutput(true)) return InflateResult::kWriteFailed;
     const uint32_t count = std::min({left, static_cast<uint32_t>(inEnd_ - in_), static_cast<uint32_t>(outLimit_ - out_)});
     std::memcpy(out_, in_, count);
@@ -453,10 +453,7 @@ bool Inflater::FillInput() {
 
 // Writes what is not yet written; with `keepHistory`, moves the last 32 KiB to the front.
 bool Inflater::FlushOutput(bool keepHistory) {
-  if (out_ > flushed_ && !sink_->Write(flushed_, static_cast<uint32_t>(out_ - flushed_))) {
-    writeFailed_ = true;
-    return false;
-  }
+  if (out_ > flushed_ && !sink_->Write(flushed_, static_cast<uint32_t>(out_ - flushed_))) return false;
   flushed_ = out_;
   if (!keepHistory) return true;
   const uint32_t keep = std::min<uint32_t>(kHistorySize, static_cast<uint32_t>(out_ - output_.get()));

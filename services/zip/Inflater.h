@@ -65,7 +65,6 @@ class Inflater {
   InflateOutput* sink_ = nullptr;
   bool sourceEnded_ = false;
   bool readFailed_ = false;
-  bool writeFailed_ = false;
 
   // The bit reader: `in` is the next byte not yet in `bits`; `bitCount` bits are valid.
   const uint8_t* in_ = nullptr;
