@@ -279,9 +279,11 @@ TEST(InflaterTest, HandMadeEdgesDecodeOrFail) {
     EXPECT_EQ("xabcabca", std::string(result.begin(), result.end()));
   }
   // Dynamic blocks: a literal code without end-of-block, and a code-length code that over-fills.
-  auto dynamicHeader = [](FixedBlockWriter& writer, std::initializer_list<uint32_t> codeLengthLengths) {
+  // A last dynamic block's header: 257 + extraLiterals literal/length codes, one distance code.
+  auto dynamicHeader = [](FixedBlockWriter& writer, std::initializer_list<uint32_t> codeLengthLengths,
+                          uint32_t extraLiterals = 0) {
     writer.Bits(1, 1), writer.Bits(2, 2);
-    writer.Bits(0, 5), writer.Bits(0, 5), writer.Bits(static_cast<uint32_t>(codeLengthLengths.size()) - 4, 4);
+    writer.Bits(extraLiterals, 5), writer.Bits(0, 5), writer.Bits(static_cast<uint32_t>(codeLengthLengths.size()) - 4, 4);
     for (uint32_t length : codeLengthLengths) writer.Bits(length, 3);
   };
   {
@@ -310,8 +312,7 @@ TEST(InflaterTest, HandMadeEdgesDecodeOrFail) {
   }
   {  // a lone one-bit distance code is allowed: "a", then a match of 3 at distance 1
     FixedBlockWriter writer;
-    writer.Bits(1, 1), writer.Bits(2, 2), writer.Bits(1, 5), writer.Bits(0, 5), writer.Bits(18 - 4, 4);
-    for (uint32_t length : zeroEightOne) writer.Bits(length, 3);
+    dynamicHeader(writer, zeroEightOne, 1);
     for (int symbol = 0; symbol < 258; ++symbol) codeLength(writer, symbol == 254 || symbol == 255 ? 0 : 8);
     codeLength(writer, 1);
     writer.Code('a', 8);   // literals 0..253 have codes 0..253
