@@ -1,6 +1,6 @@
 // Owners for the Win32 kernel handles, searches and registry keys that the runtime, the support
 // libraries and the product's programs open: each closes what it holds exactly once, on every
-// path. Header-only, so that the product's small programs can use it without the runtime.
+// path. Also the one way they create a file in place of another. Header-only, so that the product's small programs can use it without the runtime.
 #pragma once
 #include <windows.h>
 
@@ -43,6 +43,16 @@ class UniqueHandle {
  private:
   HANDLE handle_ = nullptr;
 };
+
+// Creates `name` for writing, without sharing, replacing any file of that name; the handle, or
+// INVALID_HANDLE_VALUE. A file that does not exist yet is made with CREATE_NEW: Wine carries out
+// CREATE_ALWAYS by truncating, and ext4 then starts writing a truncated file back to disk when
+// its handle closes, which costs as much time as the write itself.
+inline HANDLE CreateReplacingFile(const char* name, DWORD attributes) {
+  const HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+  if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  return CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+}
 
 // A FindFirstFile search, ended with FindClose.
 class FindHandle {

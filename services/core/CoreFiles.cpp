@@ -29,8 +29,7 @@ void WriteBytesToFile(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* ar
   rt::SetBool(result, false);
   const char* fileName = cmdargs::Text(cmdargs::At(args, argCount, 0));
   if (*fileName == '\0') return;
-  rt::UniqueHandle file(
-      CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  rt::UniqueHandle file(rt::CreateReplacingFile(fileName, FILE_ATTRIBUTE_NORMAL));
   if (!file.Valid()) return;
   for (int32_t i = 1; i < argCount; ++i) {
     // Only byte arrays carry data; an omitted argument or a value of another type writes nothing.

@@ -236,8 +236,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   const std::string target(targetFile);
   if (target.size() >= MAX_PATH) return kZipCannotOpen;
   CreateTargetFolders(target);
-  rt::UniqueHandle output(
-      CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, info.attributes, nullptr));
+  rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes));
   if (!output.Valid()) return kZipCannotOpen;
   const bool copied = CopyEntryData(output.Get());
   if (copied && GetFileType(output.Get()) == FILE_TYPE_DISK) {

@@ -12,6 +12,7 @@
 #include "runtime/Notify.h"
 #include "runtime/UnitObject.h"
 #include "runtime/Value.h"
+#include "runtime/Win32Handle.h"
 #include "services/zip/ZipLib.h"
 
 namespace {
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
 
   LARGE_INTEGER start, written, unpacked;
   QueryPerformanceCounter(&start);
-  HANDLE out = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = rt::CreateReplacingFile(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);  // as WriteBytesToFile makes it
   DWORD count = 0;
   const BOOL wroteAll = out != INVALID_HANDLE_VALUE && WriteFile(out, payload.view, payload.size, &count, nullptr) && count == payload.size;
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
