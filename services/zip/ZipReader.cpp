@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "services/zip/EntryData.h"
 #include "services/zip/EnsurePath.h"
 #include "services/zip/EntryName.h"
 #include "services/zip/GbkPath.h"
@@ -105,12 +106,15 @@ uint32_t ZipReader::Open(const char* fileName) {
   entryCount_ = static_cast<int32_t>(global.number_entry);
   position_ = -1;
   cachedIndex_ = -1;
+  records_.clear();
+  archiveName_ = fileName;
   baseFolder_ = CurrentFolderWithSeparator();
   return kZipOk;
 }
 
 uint32_t ZipReader::Close() {
   if (!archive_) return kZipNotOpen;
+  prefetcher_.reset();
   CloseOpenEntry();
   unzClose(archive_);
   archive_ = nullptr;
@@ -175,7 +179,8 @@ uint32_t ZipReader::ReadEntry(int32_t index) {
   }
 
   std::vector<uint8_t> extra;
-  const uint32_t local = ReadLocalHeader(name, &extra);
+  uint64_t dataStart = 0;
+  const uint32_t local = ReadLocalHeader(name, &extra, &dataStart);
   if (local != kZipOk) return local;
 
   ZipEntryInfo& info = cached_;
@@ -190,30 +195,35 @@ uint32_t ZipReader::ReadEntry(int32_t index) {
   info.compressedSize = static_cast<uint32_t>(record.compressed_size);
   info.uncompressedSize = static_cast<uint32_t>(record.uncompressed_size);
   cachedRecord_ = {static_cast<uint32_t>(record.compression_method), static_cast<uint32_t>(record.flag),
-                   record.compressed_size, record.uncompressed_size, static_cast<uint32_t>(record.crc)};
+                   record.compressed_size, record.uncompressed_size, static_cast<uint32_t>(record.crc), dataStart,
+                   !(info.attributes & FILE_ATTRIBUTE_DIRECTORY), true};
   cachedIndex_ = index;
+  // Entries are read in order, so the table grows with the archive and never beyond it.
+  if (records_.size() <= static_cast<size_t>(index)) records_.resize(static_cast<size_t>(index) + 1);
+  records_[static_cast<size_t>(index)] = cachedRecord_;
   return kZipOk;
 }
 
 // Opening the entry makes minizip compare the local header's method, CRC, sizes and name length
 // with the central record; the name itself must match too, since that is what gets extracted.
 // The local extra field is read while the entry is open.
-uint32_t ZipReader::ReadLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra) {
+uint32_t ZipReader::ReadLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra, uint64_t* dataStart) {
   if (unzOpenCurrentFile(archive_) != UNZ_OK) return kZipHeaderMismatch;
   entryOpen_ = true;
-  const uint32_t result = ReadOpenLocalHeader(centralName, extra);
+  const uint32_t result = ReadOpenLocalHeader(centralName, extra, dataStart);
   CloseOpenEntry();
   return result;
 }
 
-uint32_t ZipReader::ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra) {
+uint32_t ZipReader::ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra,
+                                        uint64_t* dataStart) {
   const int extraSize = unzGetLocalExtrafield(archive_, nullptr, 0);
   if (extraSize < 0) return kZipBadExtraField;
-  const uint64_t dataStart = unzGetCurrentFileZStreamPos64(archive_);
+  *dataStart = unzGetCurrentFileZStreamPos64(archive_);
   const uint64_t nameAndExtra = centralName.size() + static_cast<uint64_t>(extraSize);
-  if (dataStart < nameAndExtra) return kZipHeaderMismatch;
+  if (*dataStart < nameAndExtra) return kZipHeaderMismatch;
   std::string localName(centralName.size(), '\0');
-  if (!source_.ReadAt(dataStart - nameAndExtra, localName.data(), static_cast<uint32_t>(localName.size())) ||
+  if (!source_.ReadAt(*dataStart - nameAndExtra, localName.data(), static_cast<uint32_t>(localName.size())) ||
       localName != centralName) {
     return kZipHeaderMismatch;
   }
@@ -238,7 +248,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   CreateTargetFolders(target);
   rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes));
   if (!output.Valid()) return kZipCannotOpen;
-  const bool copied = CopyEntryData(output.Get());
+  const bool copied = CopyEntryData(index, output.Get());
   if (copied && GetFileType(output.Get()) == FILE_TYPE_DISK) {
     SetFileTime(output.Get(), &info.creationTime, &info.accessTime, &info.writeTime);
   }
@@ -276,26 +286,6 @@ bool ZipReader::OpenEntryData(uint64_t* dataStart) {
 
 namespace {
 
-// The entry's stored bytes, read from the archive in large pieces.
-class EntryData : public InflateInput {
- public:
-  EntryData(ZipFileSource& source, uint64_t start, uint64_t size) : source_(source), at_(start), left_(size) {}
-
-  int32_t Read(uint8_t* buffer, uint32_t size) override {
-    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(size, left_));
-    if (count == 0) return 0;
-    if (!source_.ReadAt(at_, buffer, count)) return -1;
-    at_ += count;
-    left_ -= count;
-    return static_cast<int32_t>(count);
-  }
-
- private:
-  ZipFileSource& source_;
-  uint64_t at_;
-  uint64_t left_;
-};
-
 // The output file, which takes no more than the entry's recorded size and keeps the CRC.
 class EntryFile : public InflateOutput {
  public:
@@ -322,13 +312,22 @@ class EntryFile : public InflateOutput {
 }  // namespace
 
 // Streams the entry into the file. The entry must produce exactly its recorded size and its CRC
-// must match: a damaged entry is an error, never a file reported good.
-bool ZipReader::CopyEntryData(HANDLE output) {
+// must match: a damaged entry is an error, never a file reported good. An entry the helper has
+// inflated and checked already goes out in one write; otherwise the helper, now free, starts on
+// the next entry while this one is inflated here.
+bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
   const EntryRecord& record = cachedRecord_;
   if (record.flags & kFlagEncrypted) return false;  // no decryption here
   if (record.method != 0 && record.method != Z_DEFLATED) return false;
   uint64_t dataStart = 0;
   if (!OpenEntryData(&dataStart)) return false;
+  const uint8_t* inflated = nullptr;
+  uint32_t inflatedSize = 0;
+  if (TakePrefetched(index, dataStart, &inflated, &inflatedSize)) {
+    DWORD put = 0;
+    return WriteFile(output, inflated, inflatedSize, &put, nullptr) && put == inflatedSize;
+  }
+  PrefetchAfter(index);
   EntryData data(source_, dataStart, record.compressedSize);
   EntryFile file(output, record.uncompressedSize);
   if (record.method == Z_DEFLATED && record.compressedSize > 0) {
@@ -344,6 +343,26 @@ bool ZipReader::CopyEntryData(HANDLE output) {
     if (!file.Write(buffer_.get(), static_cast<uint32_t>(got))) return false;
   }
   return file.Complete(record.crc);
+}
+
+// The helper's result for the current entry, when it has one that is complete and checked.
+bool ZipReader::TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size) {
+  if (!prefetcher_) return false;
+  const EntryRecord& record = cachedRecord_;
+  return prefetcher_->Take({index, dataStart, record.compressedSize, record.uncompressedSize, record.crc}, data, size);
+}
+
+// Hands the following entry to the helper when it is a deflated file already read (the count
+// before an unpack reads them all) and small enough to be held in memory.
+void ZipReader::PrefetchAfter(int32_t index) {
+  const size_t next = static_cast<size_t>(index) + 1;
+  if (next >= records_.size()) return;
+  const EntryRecord& record = records_[next];
+  if (!record.known || !record.isFile || record.method != Z_DEFLATED || (record.flags & kFlagEncrypted)) return;
+  if (record.compressedSize == 0 || record.uncompressedSize > EntryPrefetcher::kMaxEntrySize) return;
+  if (!prefetcher_) prefetcher_ = std::make_unique<EntryPrefetcher>(archiveName_);
+  prefetcher_->Start({static_cast<int32_t>(next), record.dataStart, record.compressedSize, record.uncompressedSize,
+                      record.crc});
 }
 
 }  // namespace ziplib

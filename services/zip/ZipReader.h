@@ -10,6 +10,7 @@
 
 #include <unzip.h>
 
+#include "services/zip/EntryPrefetcher.h"
 #include "services/zip/Inflater.h"
 #include "services/zip/ZipFileSource.h"
 
@@ -59,16 +60,21 @@ class ZipReader {
     uint64_t compressedSize;      // the stored data's byte count
     uint64_t uncompressedSize;    // the byte count the entry must produce
     uint32_t crc;                 // CRC-32 of the inflated bytes
+    uint64_t dataStart;           // archive offset of the stored data
+    bool isFile;                  // not a folder entry
+    bool known;                   // the entry has been read
   };
 
   void CloseOpenEntry();
   uint32_t MoveTo(int32_t index);
   uint32_t ReadEntry(int32_t index);
-  uint32_t ReadLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra);
-  uint32_t ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra);
+  uint32_t ReadLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra, uint64_t* dataStart);
+  uint32_t ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra, uint64_t* dataStart);
   uint32_t CreateEntryFolder(const char* entryName);
   void CreateTargetFolders(const std::string& target);
-  bool CopyEntryData(HANDLE output);
+  bool CopyEntryData(int32_t index, HANDLE output);
+  bool TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size);
+  void PrefetchAfter(int32_t index);
   bool OpenEntryData(uint64_t* dataStart);
 
   ZipFileSource source_;                   // the archive file behind minizip
@@ -79,9 +85,12 @@ class ZipReader {
   int32_t cachedIndex_ = -1;               // index of cached_, -1 when empty
   ZipEntryInfo cached_ = {};               // the last entry described
   EntryRecord cachedRecord_ = {};          // extraction details of cached_
+  std::vector<EntryRecord> records_;       // extraction details of every entry read so far
+  std::string archiveName_;                // as opened, for the prefetcher's own handle
   std::string baseFolder_;                 // current folder at open, with a trailing "\"
   std::unique_ptr<uint8_t[]> buffer_;      // the one buffer stored data moves through
   std::unique_ptr<Inflater> inflater_;     // made on the first deflated entry, then reused
+  std::unique_ptr<EntryPrefetcher> prefetcher_;  // inflates the next entry while this one is written
 };
 
 // The attributes a file entry is created with, derived from its external attributes and name.
