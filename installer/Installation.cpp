@@ -136,29 +136,34 @@ void Fail(const Installation& setup) {
   Tell(pool::InstallFailedMessage);
 }
 
+// The percentage the progress page shows, and when it was painted.
+struct ProgressShown {
+  int32_t percent = -1;
+  DWORD at = 0;
+};
+ProgressShown progressShown;
+
 // The payload's length word.
 uint32_t ViewPayloadSize() { return static_cast<const uint32_t*>(pool::Bytes(pool::Payload))[1]; }
 
 }  // namespace
 
 void ShowProgress(int32_t percent) {
-  // Two entries often share a percentage, and a fast disk passes several in a blink: the window
-  // is repainted when the percentage changes, at most every kRepaintGapMs, and always for the
-  // first and the last. Each repaint costs the unpacking several milliseconds under a busy system.
-  constexpr DWORD kRepaintGapMs = 50;
-  static int32_t shown = -1;
-  static DWORD shownAt = 0;
+  // Several entries share a percentage, and a fast disk passes several percentages in a blink:
+  // the window is repainted when the percentage changes, at most every kRepaintGapMs, and always
+  // for 0 and 100. Each repaint costs the unpacking several milliseconds.
+  constexpr DWORD kRepaintGapMs = 100;
   const DWORD now = GetTickCount();
+  if (percent == progressShown.percent) return;
   const bool endpoint = percent == 0 || percent == 100;
-  if (percent == shown && percent != 0) return;
-  if (!endpoint && now - shownAt < kRepaintGapMs) return;
-  shown = percent;
-  shownAt = now;
+  if (!endpoint && now - progressShown.at < kRepaintGapMs) return;
+  progressShown = {percent, now};
   SetTextProperty(kPercentLabel, kLabelCaption, ToText(percent) + pool::Text(pool::PercentSuffix));
   SetIntProperty(kProgressBar, kProgressPosition, percent);
 }
 
 void Install() {
+  progressShown = {};  // an earlier attempt's percentage is not on the page
   Installation setup;
   if (!CheckFolder(setup)) return;
   ShowPage(kProgressPage);
