@@ -1,14 +1,17 @@
-// Inflates one deflated entry into memory on a helper thread while the caller's thread writes
-// the entry before it, so that decoding and writing share two processors. The helper only reads
-// the archive (through a handle of its own) and fills its buffer; every file, folder and event
-// stays with the caller's thread, in entry order. A result that is not taken, or that failed its
-// size or CRC check, is simply not used: the caller then extracts the entry itself.
+// Inflates deflated entries into memory on a helper thread, ahead of the caller's thread, so that
+// decoding shares two processors with writing. The caller hands over the list of entries the
+// helper may take; the helper works through it in order, holding at most kSlots entries, and
+// leaves the entry right after the caller's to the caller, who inflates that one itself. The helper only reads the
+// archive (through a handle of its own) and fills its buffers: every file, folder and event stays
+// with the caller's thread, in entry order. A result that is not taken, or that failed its size or
+// CRC check, is simply not used: the caller then extracts the entry itself.
 #pragma once
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/Win32Handle.h"
 #include "services/zip/Inflater.h"
@@ -26,39 +29,49 @@ struct PrefetchEntry {
 
 class EntryPrefetcher {
  public:
-  static constexpr uint32_t kMaxEntrySize = 4u << 20;  // larger entries are inflated by the caller
+  static constexpr uint32_t kMaxEntrySize = 4u << 20;  // larger entries are left to the caller
+  static constexpr int kSlots = 2;                     // entries inflated ahead at most
 
-  explicit EntryPrefetcher(std::string archiveName);
+  // `plan`: the entries the helper may take, in archive order; larger ones are dropped from it.
+  // `callerAt`: the entry the caller is at now.
+  EntryPrefetcher(std::string archiveName, std::vector<PrefetchEntry> plan, int32_t callerAt);
   ~EntryPrefetcher();  // stops the helper, cutting short what it is doing
   EntryPrefetcher(const EntryPrefetcher&) = delete;
   EntryPrefetcher& operator=(const EntryPrefetcher&) = delete;
 
-  // Hands the entry to the helper; false when it cannot take it (too large, or no helper).
-  bool Start(const PrefetchEntry& entry);
-  // Waits for the entry in hand. True, with its bytes, when it was `entry` (same index and data)
-  // and inflated to exactly its size and CRC; the bytes stay valid until the next Start.
+  // The caller has reached `entry`. True, with its bytes, when the helper has inflated exactly it
+  // (same index and data) to its size and CRC; the bytes stay valid until the next call. False
+  // when the caller must inflate it itself; the helper then no longer takes it.
   bool Take(const PrefetchEntry& entry, const uint8_t** data, uint32_t* size);
 
  private:
+  enum class SlotState { kFree, kWorking, kDone, kHeld };
+  struct Slot {
+    SlotState state = SlotState::kFree;
+    PrefetchEntry entry = {};
+    bool inflated = false;
+    std::unique_ptr<uint8_t[]> buffer;  // kMaxEntrySize bytes
+  };
+
   static DWORD WINAPI HelperMain(void* self);
   bool StartHelper();
   void Serve();
-  bool InflateEntry();
+  Slot* NextWork();
+  bool InflateInto(Slot& slot);
+  void ReleaseSlots(int32_t reached);
+  Slot* SlotFor(int32_t index);
 
   std::string archiveName_;
+  std::vector<PrefetchEntry> plan_;
+  int32_t callerAt_;                   // the entry the caller reached last
+  size_t nextInPlan_ = 0;              // the first plan entry neither taken by the helper nor left to the caller
+  Slot slots_[kSlots];
   ZipFileSource source_;               // the helper's own handle on the archive
   Inflater inflater_;                  // the helper's decoder
-  std::unique_ptr<uint8_t[]> buffer_;  // the inflated entry, kMaxEntrySize bytes, made on first use
-  rt::UniqueHandle entryGiven_;        // auto-reset: an entry (or the stop) is waiting for the helper
-  rt::UniqueHandle entryDone_;         // manual-reset: the helper is idle
-  rt::UniqueHandle helper_;            // the helper thread, or none after a failed start
-  bool helperFailed_ = false;          // the helper could not be started: never try again
-  bool busy_ = false;                  // an entry was given and not yet taken (caller's view)
+  CRITICAL_SECTION lock_;              // guards everything above except the helper's own tools
+  CONDITION_VARIABLE changed_;         // a slot changed hands, or the helper must stop
+  rt::UniqueHandle helper_;            // the helper thread, or none when it could not start
   std::atomic<bool> stopping_{false};  // the helper ends, or cuts its entry short
-
-  // Written by the caller before the entry is given, by the helper before it is done.
-  PrefetchEntry entry_ = {};
-  bool inflated_ = false;
 };
 
 }  // namespace ziplib

@@ -108,6 +108,7 @@ uint32_t ZipReader::Open(const char* fileName) {
   cachedIndex_ = -1;
   records_.clear();
   archiveName_ = fileName;
+  prefetchTried_ = false;
   baseFolder_ = CurrentFolderWithSeparator();
   return kZipOk;
 }
@@ -313,8 +314,7 @@ class EntryFile : public InflateOutput {
 
 // Streams the entry into the file. The entry must produce exactly its recorded size and its CRC
 // must match: a damaged entry is an error, never a file reported good. An entry the helper has
-// inflated and checked already goes out in one write; otherwise the helper, now free, starts on
-// the next entry while this one is inflated here.
+// inflated and checked already goes out in one write.
 bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
   const EntryRecord& record = cachedRecord_;
   if (record.flags & kFlagEncrypted) return false;  // no decryption here
@@ -327,7 +327,6 @@ bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
     DWORD put = 0;
     return WriteFile(output, inflated, inflatedSize, &put, nullptr) && put == inflatedSize;
   }
-  PrefetchAfter(index);
   EntryData data(source_, dataStart, record.compressedSize);
   EntryFile file(output, record.uncompressedSize);
   if (record.method == Z_DEFLATED && record.compressedSize > 0) {
@@ -347,22 +346,24 @@ bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
 
 // The helper's result for the current entry, when it has one that is complete and checked.
 bool ZipReader::TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size) {
+  if (!prefetchTried_) StartPrefetcher(index);
   if (!prefetcher_) return false;
   const EntryRecord& record = cachedRecord_;
   return prefetcher_->Take({index, dataStart, record.compressedSize, record.uncompressedSize, record.crc}, data, size);
 }
 
-// Hands the following entry to the helper when it is a deflated file already read (the count
-// before an unpack reads them all) and small enough to be held in memory.
-void ZipReader::PrefetchAfter(int32_t index) {
-  const size_t next = static_cast<size_t>(index) + 1;
-  if (next >= records_.size()) return;
-  const EntryRecord& record = records_[next];
-  if (!record.known || !record.isFile || record.method != Z_DEFLATED || (record.flags & kFlagEncrypted)) return;
-  if (record.compressedSize == 0 || record.uncompressedSize > EntryPrefetcher::kMaxEntrySize) return;
-  if (!prefetcher_) prefetcher_ = std::make_unique<EntryPrefetcher>(archiveName_);
-  prefetcher_->Start({static_cast<int32_t>(next), record.dataStart, record.compressedSize, record.uncompressedSize,
-                      record.crc});
+// Once per archive, at the first extraction: the helper gets every deflated file entry read so
+// far (the count before an unpack reads them all).
+void ZipReader::StartPrefetcher(int32_t index) {
+  prefetchTried_ = true;
+  std::vector<PrefetchEntry> plan;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const EntryRecord& record = records_[i];
+    if (!record.known || !record.isFile || record.method != Z_DEFLATED || (record.flags & kFlagEncrypted)) continue;
+    if (record.compressedSize == 0) continue;
+    plan.push_back({static_cast<int32_t>(i), record.dataStart, record.compressedSize, record.uncompressedSize, record.crc});
+  }
+  if (plan.size() > 1) prefetcher_ = std::make_unique<EntryPrefetcher>(archiveName_, std::move(plan), index);
 }
 
 }  // namespace ziplib

@@ -74,7 +74,7 @@ class ZipReader {
   void CreateTargetFolders(const std::string& target);
   bool CopyEntryData(int32_t index, HANDLE output);
   bool TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size);
-  void PrefetchAfter(int32_t index);
+  void StartPrefetcher(int32_t index);
   bool OpenEntryData(uint64_t* dataStart);
 
   ZipFileSource source_;                   // the archive file behind minizip
@@ -90,7 +90,8 @@ class ZipReader {
   std::string baseFolder_;                 // current folder at open, with a trailing "\"
   std::unique_ptr<uint8_t[]> buffer_;      // the one buffer stored data moves through
   std::unique_ptr<Inflater> inflater_;     // made on the first deflated entry, then reused
-  std::unique_ptr<EntryPrefetcher> prefetcher_;  // inflates the next entry while this one is written
+  std::unique_ptr<EntryPrefetcher> prefetcher_;  // inflates entries ahead while this thread writes
+  bool prefetchTried_ = false;             // the prefetcher was made, or could not be, for this archive
 };
 
 // The attributes a file entry is created with, derived from its external attributes and name.

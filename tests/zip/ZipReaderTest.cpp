@@ -240,9 +240,10 @@ TEST_F(ReaderTest, ExtractionChecksDataSizeAndCrc) {
   }
 }
 
-// Once every entry has been read (as the count before an unpack does), extracting one entry
-// inflates the next in the background. Whatever order the entries are asked for in, each file
-// must get its own bytes, and a damaged entry must fail whether or not it was inflated ahead.
+// Once every entry has been read (as the count before an unpack does), extracting an entry sets
+// a helper inflating later ones in the background. Whatever order the entries are asked for in,
+// each file must get its own bytes, and a damaged entry must fail whether or not it was inflated
+// ahead.
 TEST_F(ReaderTest, ExtractionInAnyOrderGivesEachEntryItsOwnBytes) {
   std::vector<TestEntry> entries;
   for (int i = 0; i < 6; ++i) entries.push_back({"small" + std::to_string(i) + ".bin", Pattern(70000 + 9000 * i, 20 + i)});
