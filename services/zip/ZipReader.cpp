@@ -199,7 +199,7 @@ uint32_t ZipReader::ReadEntry(int32_t index) {
                    record.compressed_size, record.uncompressed_size, static_cast<uint32_t>(record.crc), dataStart,
                    !(info.attributes & FILE_ATTRIBUTE_DIRECTORY), true};
   cachedIndex_ = index;
-  // Entries are read in order, so the table grows with the archive and never beyond it.
+  // Only entries that exist can be read (minizip walks to each), so the table never outgrows the archive.
   if (records_.size() <= static_cast<size_t>(index)) records_.resize(static_cast<size_t>(index) + 1);
   records_[static_cast<size_t>(index)] = cachedRecord_;
   return kZipOk;
