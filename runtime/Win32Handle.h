@@ -1,6 +1,7 @@
 // Owners for the Win32 kernel handles, searches and registry keys that the runtime, the support
 // libraries and the product's programs open: each closes what it holds exactly once, on every
-// path. Also the one way they create a file in place of another. Header-only, so that the product's small programs can use it without the runtime.
+// path. Also the one way they create a file in place of another. Header-only, so that the
+// product's small programs can use it without the runtime.
 #pragma once
 #include <windows.h>
 

@@ -1,10 +1,11 @@
 // Inflates deflated entries into memory on a helper thread, ahead of the caller's thread, so that
 // decoding shares two processors with writing. The caller hands over the list of entries the
 // helper may take; the helper works through it in order, holding at most kSlots entries, and
-// leaves the entry right after the caller's to the caller, who inflates that one itself. The helper only reads the
-// archive (through a handle of its own) and fills its buffers: every file, folder and event stays
-// with the caller's thread, in entry order. A result that is not taken, or that failed its size or
-// CRC check, is simply not used: the caller then extracts the entry itself.
+// leaves the entry right after the caller's to the caller, who inflates that one itself. The
+// helper only reads the archive (through a handle of its own) and fills its buffers: every file,
+// folder and event stays with the caller's thread, in entry order. A result that is not taken,
+// or that failed its size or CRC check, is simply not used: the caller then extracts the entry
+// itself.
 #pragma once
 #include <windows.h>
 #include <atomic>

@@ -344,12 +344,16 @@ bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
   return file.Complete(record.crc);
 }
 
+PrefetchEntry ZipReader::PrefetchEntryOf(int32_t index, const EntryRecord& record, uint64_t dataStart) {
+  return {index, dataStart, record.compressedSize, record.uncompressedSize, record.crc};
+}
+
 // The helper's result for the current entry, when it has one that is complete and checked.
 bool ZipReader::TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size) {
   if (!prefetchTried_) StartPrefetcher(index);
   if (!prefetcher_) return false;
   const EntryRecord& record = cachedRecord_;
-  return prefetcher_->Take({index, dataStart, record.compressedSize, record.uncompressedSize, record.crc}, data, size);
+  return prefetcher_->Take(PrefetchEntryOf(index, record, dataStart), data, size);
 }
 
 // Once per archive, at the first extraction: the helper gets every deflated file entry read so
@@ -361,7 +365,7 @@ void ZipReader::StartPrefetcher(int32_t index) {
     const EntryRecord& record = records_[i];
     if (!record.known || !record.isFile || record.method != Z_DEFLATED || (record.flags & kFlagEncrypted)) continue;
     if (record.compressedSize == 0) continue;
-    plan.push_back({static_cast<int32_t>(i), record.dataStart, record.compressedSize, record.uncompressedSize, record.crc});
+    plan.push_back(PrefetchEntryOf(static_cast<int32_t>(i), record, record.dataStart));
   }
   if (plan.size() > 1) prefetcher_ = std::make_unique<EntryPrefetcher>(archiveName_, std::move(plan), index);
 }

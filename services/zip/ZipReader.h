@@ -75,6 +75,7 @@ class ZipReader {
   bool CopyEntryData(int32_t index, HANDLE output);
   bool TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size);
   void StartPrefetcher(int32_t index);
+  static PrefetchEntry PrefetchEntryOf(int32_t index, const EntryRecord& record, uint64_t dataStart);
   bool OpenEntryData(uint64_t* dataStart);
 
   ZipFileSource source_;                   // the archive file behind minizip
