@@ -167,6 +167,9 @@ void AnswerBox(DWORD root, const std::string& expectedText, int button) {
   EXPECT_EQ(WindowText(box), kCaption);
   EXPECT_EQ(BoxText(box), expectedText);
   Press(box, button);
+  // The answer is posted: wait for the box to go, so that the next box looked for is a new one.
+  for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(20);
+  EXPECT_FALSE(IsWindow(box)) << "the box stays after its answer";
 }
 
 // Answers the refusal box and checks that nothing was removed.
