@@ -1,21 +1,25 @@
 // An installation is a chain of small steps; each one that can fail says so, and a failed chain
-// leaves nothing registered and brings the user back to choose another folder.
+// takes back everything it made, leaves nothing registered and brings the user back to choose
+// another folder.
 #include "installer/Installation.h"
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "installer/InstallAttempt.h"
 #include "installer/InstallPath.h"
 #include "installer/InstallerIds.h"
 #include "installer/ProgramCalls.h"
+#include "installer/Registration.h"
+#include "installer/product/FolderRules.h"
 #include "program_pool.h"
 #include "runtime/Runtime.h"
 
 namespace installer {
 namespace {
 
-constexpr int32_t kLocalMachine = 4;
 constexpr int32_t kDesktopFolder = 3, kProgramsFolder = 6, kApplicationData = 8;
 constexpr int32_t kNotice = MB_OK | MB_ICONINFORMATION;
+constexpr int32_t kQuestion = MB_YESNO | MB_ICONQUESTION;
 constexpr int32_t kShowNormal = 2;
 // Room kept free beyond the archive and its files: folders, the record, the shortcuts.
 constexpr uint64_t kSpareRoom = 4u << 20;
@@ -27,9 +31,10 @@ struct Installation {
   std::string archive;                 // F + "\zip.tmp"
   std::vector<std::string> shortcuts;  // every shortcut file made
   std::string group;                   // the program group folder G, or empty
+  bool groupMade = false;              // G did not exist before
+  InstallAttempt attempt;              // what was there before, for taking the attempt back
 };
 
-std::string Quoted(const std::string& path) { return pool::Text(pool::Quote) + path + pool::Text(pool::Quote); }
 std::string InFolder(const Installation& setup, uint32_t item) { return setup.folder + pool::Text(item); }
 
 void Tell(uint32_t message) { ShowMessageBox(pool::Text(message), kNotice, pool::Text(pool::MessageTitle)); }
@@ -64,10 +69,29 @@ bool CheckFolder(Installation& setup) {
   setup.folder = TidyFolder(GetTextProperty(kFolderBox, kEditContent));
   if (!IsUsableFolder(setup.folder)) return Tell(pool::BadPathMessage), false;
   if (GetDiskTotalSpace(DriveOf(setup.folder)) == -1) return Tell(pool::BadDriveMessage), false;
+  if (product::IsProtectedFolder(setup.folder)) return Tell(pool::ProtectedFolderMessage), false;
   if (!EnoughRoom(setup.folder)) return Tell(pool::NoSpaceMessage), false;
   SetTextProperty(kFolderBox, kEditContent, setup.folder);
   setup.archive = InFolder(setup, pool::ArchiveFile);
   return true;
+}
+
+// A folder that already holds other files is taken only when the user says so, unless what it
+// holds is an earlier installation of the product.
+bool FolderMayBeUsed(const Installation& setup) {
+  if (!FolderHoldsAnything(setup.folder) || setup.attempt.IsOverEarlierInstallation()) return true;
+  if (ShowMessageBox(pool::Text(pool::FolderInUseQuestion), kQuestion, pool::Text(pool::MessageTitle)) == IDYES) {
+    return true;
+  }
+  ShowPage(kCustomPage);
+  return false;
+}
+
+bool PlanAttempt(Installation& setup) {
+  const auto* payload = static_cast<const unsigned char*>(pool::Bytes(pool::Payload));
+  if (setup.attempt.Plan(setup.folder, setup.archive, payload + 8, ViewPayloadSize())) return true;
+  Tell(pool::InstallFailedMessage);  // an archive whose directory cannot be read would not unpack
+  return false;
 }
 
 bool WritePayload(const Installation& setup) {
@@ -78,14 +102,6 @@ bool WritePayload(const Installation& setup) {
 bool UnpackProduct(const Installation& setup) {
   ShowProgress(0);
   return Unpack(kWindow, kZipUnit, setup.archive, setup.folder) == 1;
-}
-
-void Register(const Installation& setup) {
-  WriteRegistryValue(kLocalMachine, pool::Text(pool::DisplayIconPath), InFolder(setup, pool::MainProgram));
-  WriteRegistryValue(kLocalMachine, pool::Text(pool::DisplayNamePath), pool::Text(pool::DisplayName));
-  WriteRegistryValue(kLocalMachine, pool::Text(pool::DisplayVersionPath), pool::Text(pool::DisplayVersion));
-  WriteRegistryValue(kLocalMachine, pool::Text(pool::UninstallStringPath), Quoted(InFolder(setup, pool::Uninstaller)));
-  WriteRegistryValue(kLocalMachine, pool::Text(pool::PublisherPath), pool::Text(pool::Publisher));
 }
 
 // The shortcut file always ends in ".lnk": the name handed on already has its extension, so a dot
@@ -104,7 +120,7 @@ void MakeShortcuts(Installation& setup) {
     std::string programs = GetSpecialFolder(kProgramsFolder);
     if (!programs.empty()) {
       setup.group = programs + pool::Text(pool::ProgramGroup);
-      CreateFolder(setup.group);
+      setup.groupMade = CreateFolder(setup.group);
       MakeShortcut(setup, setup.group + pool::Text(pool::Separator) + pool::Text(pool::ProgramGroup), pool::MainProgram);
       MakeShortcut(setup, setup.group + pool::Text(pool::UninstallShortcut), pool::Uninstaller);
     }
@@ -119,19 +135,28 @@ void MakeShortcuts(Installation& setup) {
   }
 }
 
-// The record the uninstaller reads: each entry in a section of its own name.
-void WriteRecord(const Installation& setup) {
+void RemoveShortcuts(const Installation& setup) {
+  for (const std::string& shortcut : setup.shortcuts) RemoveFile(shortcut);
+  if (setup.groupMade) RemoveDirectoryA(setup.group.c_str());
+}
+
+// The records the uninstaller reads: Uninstall.ini with each entry in a section of its own
+// name, and the log of every file and folder the product has in its folder.
+bool WriteRecords(const Installation& setup) {
   std::string record = InFolder(setup, pool::UninstallRecord);
   std::string shortcuts;
   for (const std::string& shortcut : setup.shortcuts)
     shortcuts += (shortcuts.empty() ? "" : pool::Text(pool::ShortcutListSeparator)) + shortcut;
-  WriteIniEntry(record, pool::Text(pool::RecordPath), pool::Text(pool::RecordPath), setup.folder);
-  WriteIniEntry(record, pool::Text(pool::RecordShortcut), pool::Text(pool::RecordShortcut), shortcuts);
-  WriteIniEntry(record, pool::Text(pool::RecordGroup), pool::Text(pool::RecordGroup), setup.group);
+  return WriteIniEntry(record, pool::Text(pool::RecordPath), pool::Text(pool::RecordPath), setup.folder) &&
+         WriteIniEntry(record, pool::Text(pool::RecordShortcut), pool::Text(pool::RecordShortcut), shortcuts) &&
+         WriteIniEntry(record, pool::Text(pool::RecordGroup), pool::Text(pool::RecordGroup), setup.group) &&
+         product::WriteInstallLog(setup.folder, setup.attempt.Log());
 }
 
+// Whatever failed, the disk is left as the attempt found it.
 void Fail(const Installation& setup) {
-  RemoveFile(setup.archive);
+  RemoveShortcuts(setup);
+  setup.attempt.Undo();
   ShowPage(kCustomPage);
   Tell(pool::InstallFailedMessage);
 }
@@ -165,15 +190,17 @@ void ShowProgress(int32_t percent) {
 void Install() {
   progressShown = {};  // an earlier attempt's percentage is not on the page
   Installation setup;
-  if (!CheckFolder(setup)) return;
+  if (!CheckFolder(setup) || !PlanAttempt(setup) || !FolderMayBeUsed(setup)) return;
   ShowPage(kProgressPage);
   ShowProgress(0);
   LetWindowPaint();
   if (!WritePayload(setup) || !UnpackProduct(setup)) return Fail(setup);
   RemoveFile(setup.archive);
-  Register(setup);
   MakeShortcuts(setup);
-  WriteRecord(setup);
+  if (!WriteRecords(setup)) return Fail(setup);
+  // Registered last: the list of programs never names a product that is not whole.
+  Registration registration;
+  if (!registration.Register(setup.folder)) return registration.Withdraw(), Fail(setup);
   ShowPage(kFinishPage);
 }
 

@@ -20,14 +20,6 @@ void ForEachCharacter(const std::string& text, Visit visit) {
   }
 }
 
-std::string Folded(const std::string& text) {
-  std::string folded = text;
-  ForEachCharacter(folded, [&](size_t i) {
-    if (folded[i] >= 'a' && folded[i] <= 'z') folded[i] = static_cast<char>(folded[i] - 'a' + 'A');
-  });
-  return folded;
-}
-
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
@@ -110,7 +102,15 @@ std::string Normalised(const std::string& path) {
   return IsDriveRoot(result) ? result.substr(0, 2) : WithoutTrailingSeparators(result);
 }
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) { return Folded(a) == Folded(b); }
+std::string CaseFolded(const std::string& text) {
+  std::string folded = text;
+  ForEachCharacter(folded, [&](size_t i) {
+    if (folded[i] >= 'a' && folded[i] <= 'z') folded[i] = static_cast<char>(folded[i] - 'a' + 'A');
+  });
+  return folded;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) { return CaseFolded(a) == CaseFolded(b); }
 
 bool SameFolder(const std::string& a, const std::string& b) {
   const std::string left = Normalised(a), right = Normalised(b);

@@ -35,6 +35,8 @@ std::string Normalised(const std::string& path);
 bool SameFolder(const std::string& a, const std::string& b);
 // Equal texts when ASCII letters are folded on character boundaries only.
 bool EqualIgnoringCase(const std::string& a, const std::string& b);
+// The text with a..z made A..Z on character boundaries: one key for names Windows takes as one.
+std::string CaseFolded(const std::string& text);
 
 // This program's file and folder.
 std::string OwnProgram();

@@ -4,6 +4,7 @@ real mouse and keyboard input (installer_driver) and checked from outside the pr
 on disk, the registry through `wine reg query`, the uninstall record, shortcuts through
 `lnkinfo`, screenshots of every page."""
 import argparse
+import hashlib
 import os
 import shutil
 import subprocess
@@ -31,6 +32,10 @@ LICENCE_BOX = (252, 163)
 LICENCE_BACK_LINK = (60, 299)
 PRODUCT = "Veltaro\\会计从业资格"
 UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltaro"
+PROTECTED_MESSAGE = "所选文件夹是系统或用户的重要文件夹,不能安装到这里,请重新选择安装路径!"
+FOLDER_IN_USE_QUESTION = "所选文件夹中已有其他文件"
+FAILED_MESSAGE = "安装失败,软件文件未能完整写入,请重新选择安装路径!"
+IDYES, IDNO, IDOK = 6, 7, 1
 
 
 class Results:
@@ -85,12 +90,16 @@ class Wine:
     def boot(self, drives):
         """A fresh prefix with the given drive letters mapped to folders. The drives are in place
         before the server that runs the tests starts, so the system lists them like any other."""
+        if os.path.isdir(self.prefix):
+            subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.prefix, ignore_errors=True)
         os.makedirs(self.prefix)
         subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env)
         for letter, folder in drives.items():
             self.map_drive(letter, folder)
+        self.make_user_folders_real()
         # No window manager runs: unmanaged windows close without waiting for one.
         subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
                        env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -98,6 +107,18 @@ class Wine:
         # One server for the whole run: programs started side by side (the installer and the
         # driver) would otherwise race to start one each, and not see each other's windows.
         subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def make_user_folders_real(self):
+        """Wine links the profile's Desktop, Documents and the like to the Linux home of whoever
+        runs the tests; on Windows they are folders of the profile, and shortcuts made here must
+        not land in a real home."""
+        users = os.path.join(self.prefix, "drive_c", "users")
+        for user in os.listdir(users):
+            for name in os.listdir(os.path.join(users, user)):
+                link = os.path.join(users, user, name)
+                if os.path.islink(link):
+                    os.remove(link)
+                    os.makedirs(link)
 
     def capture(self, args, timeout):
         """Runs a program and returns its exit code and output. The output goes through a file:
@@ -277,6 +298,85 @@ def lnk_info(path):
     return decode(done.stdout)
 
 
+# Folders Wine itself writes to while programs run.
+VOLATILE = ("windows\\temp", "users\\{user}\\temp", "users\\{user}\\appdata\\local\\temp")
+
+
+def tree_snapshot(root, skip=()):
+    """Every folder and file below root, each file with a digest of its bytes; links are listed,
+    never followed. Paths are relative, with "\\" between names."""
+    listing = {}
+    skip = tuple(s.lower() for s in skip)
+    for folder, dirs, files in os.walk(root):
+        relative = os.path.relpath(folder, root).replace(os.sep, "\\")
+        relative = "" if relative == "." else relative + "\\"
+        dirs[:] = [d for d in dirs if (relative + d).lower() not in skip]
+        for name in dirs:
+            listing[relative + name] = "link" if os.path.islink(os.path.join(folder, name)) else "folder"
+        for name in files:
+            full = os.path.join(folder, name)
+            if os.path.islink(full):
+                listing[relative + name] = "link"
+                continue
+            with open(full, "rb") as f:
+                listing[relative + name] = hashlib.sha1(f.read()).hexdigest()
+    return listing
+
+
+def drive_c_snapshot(wine):
+    user = next(u for u in os.listdir(os.path.join(wine.prefix, "drive_c", "users")) if u.lower() != "public")
+    return tree_snapshot(os.path.join(wine.prefix, "drive_c"), [v.format(user=user.lower()) for v in VOLATILE])
+
+
+def describe_difference(before, after):
+    added = sorted(set(after) - set(before))
+    removed = sorted(set(before) - set(after))
+    changed = sorted(k for k in before if k in after and before[k] != after[k])
+    return f"added {added[:4]}, removed {removed[:4]}, changed {changed[:4]}"
+
+
+def profile_folder(wine):
+    user = next(u for u in os.listdir(os.path.join(wine.prefix, "drive_c", "users")) if u.lower() != "public")
+    return "C:\\users\\" + user
+
+
+def archive_items(payload):
+    """The folders and files of an archive as the installer's log names them."""
+    with zipfile.ZipFile(payload, metadata_encoding="gbk") as archive:
+        return [("D" if info.is_dir() else "F", info.filename.replace("/", "\\").rstrip("\\"))
+                for info in archive.infolist()]
+
+
+def read_log(path):
+    with open(path, "rb") as f:
+        lines = f.read().decode("gbk").split("\r\n")
+    return lines
+
+
+def type_folder_and_install(run, typed):
+    run.click(CUSTOM_LINK)
+    run.wine.driver("type", *FOLDER_BOX, typed)
+    run.click(CUSTOM_INSTALL_BUTTON)
+
+
+def finish_without_starting(run):
+    run.click(START_PRODUCT_BOX)
+    run.click(FINISH_BUTTON)
+    run.wine.driver("wait-gone", 10)
+
+
+def uninstall(wine, folder, results):
+    """Runs the installed uninstaller, answers 是, and returns the text of its closing box."""
+    process = wine.start(folder + "\\Uninstall.exe")
+    code, text = wine.driver("box", 30)
+    results.check(code == 0 and "卸载" in text, "the uninstaller asks first")
+    wine.driver("answer", IDYES)
+    code, text = wine.driver("box", 60)
+    wine.driver("answer", IDOK)
+    process.wait(timeout=60)
+    return text if code == 0 else ""
+
+
 def scenario_first_look(wine, exe, results, artifacts):
     print("first look: pages, controls, typing", flush=True)
     with Installer(wine, exe, results, artifacts) as run:
@@ -367,6 +467,11 @@ def scenario_uninstall(wine, shortcuts, record, results):
     print("uninstallation", flush=True)
     folder = "C:\\" + PRODUCT
     group = record.split("程序组=")[1].split("\r\n")[0]
+    # The stand-in product's mark is its word to this test; files a real product writes into its
+    # folder stay after an uninstall, as the scenario of the user's own files shows.
+    mark = os.path.join(wine.unix_path(folder), "started.mark")
+    if os.path.exists(mark):
+        os.remove(mark)
     process = wine.start(folder + "\\Uninstall.exe")
     code, text = wine.driver("box", 20)
     results.check(code == 0 and "卸载" in text, "the uninstaller asks first")
@@ -440,10 +545,155 @@ def scenario_refusals(wine, exe, results, artifacts, full_drive, read_only):
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")
 
 
+def check_installed_and_logged(wine, folder, payload, results):
+    """The archive is on disk and the log names every one of its folders and files."""
+    target = wine.unix_path(folder)
+    compare_with_archive(payload, target, results)
+    log = read_log(os.path.join(target, "Uninstall.log"))
+    logged = {line.lower() for line in log}
+    missing = [f"{kind} {name}" for kind, name in archive_items(payload) if f"{kind} {name}".lower() not in logged]
+    results.check(log[0].startswith("Veltaro install log") and f"folder={folder}".lower() in logged,
+                  "the log names the installation folder")
+    results.check(not missing, f"the log lists every folder and file of the archive ({missing[:3]})")
+
+
+def scenario_user_files_survive(wine, exe, payload, results, artifacts):
+    print("files the user keeps in the product folder survive an uninstall", flush=True)
+    wine.boot({})
+    folder = "C:\\" + PRODUCT
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(INSTALL_BUTTON)
+        results.check(run.wait_finish_page(300), "the default installation finishes")
+        finish_without_starting(run)
+    check_installed_and_logged(wine, folder, payload, results)
+    target = wine.unix_path(folder)
+    record = read_record(os.path.join(target, "Uninstall.ini"))
+    shortcuts = record.split("快捷方式=")[1].split("\r\n")[0].split("|")
+    group = record.split("程序组=")[1].split("\r\n")[0]
+    mine = {"我的笔记.txt": b"notes\r\n", os.path.join("我的资料", "账目.txt"): b"accounts",
+            os.path.join("我的资料", "旧", "备忘.txt"): b"memo"}
+    for name, data in mine.items():
+        os.makedirs(os.path.dirname(os.path.join(target, name)), exist_ok=True)
+        with open(os.path.join(target, name), "wb") as f:
+            f.write(data)
+    text = uninstall(wine, folder, results)
+    results.check("卸载完成" in text and "保留" in text, f"the closing box says the folder was kept ({text!r})")
+    kept = {name: open(os.path.join(target, name), "rb").read() == data
+            for name, data in mine.items() if os.path.exists(os.path.join(target, name))}
+    results.check(len(kept) == len(mine) and all(kept.values()), "the user's files are still there, unchanged")
+    left = [name for kind, name in archive_items(payload)
+            if kind == "F" and os.path.exists(resolve(target, name.split("\\")))]
+    results.check(not left, f"every file of the product is gone ({left[:3]})")
+    left = sorted(os.listdir(target)) if os.path.isdir(target) else None
+    results.check(left == sorted(["我的笔记.txt", "我的资料"]), f"the folder holds only the user's files ({left})")
+    results.check(all(not os.path.exists(wine.unix_path(s)) for s in shortcuts), "every shortcut is gone")
+    results.check(not os.path.exists(wine.unix_path(group)), "the program group is gone")
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall entry is gone")
+
+
+def scenario_folder_in_use(wine, exe, payload, results, artifacts):
+    print("a folder of the user's own that already holds files", flush=True)
+    wine.boot({})
+    folder = "C:\\我的文件"
+    own = os.path.join(wine.prefix, "drive_c", "我的文件")
+    os.makedirs(os.path.join(own, "子目录"))
+    for name, data in {"账本.xls": os.urandom(3000), os.path.join("子目录", "备注.txt"): b"note"}.items():
+        with open(os.path.join(own, name), "wb") as f:
+            f.write(data)
+    before = tree_snapshot(own)
+    with Installer(wine, exe, results, artifacts) as run:
+        type_folder_and_install(run, folder)
+        text = run.box(60)
+        results.check(text is not None and FOLDER_IN_USE_QUESTION in text and "提示" in text,
+                      f"installing into it asks first ({text!r})")
+        run.screenshot("question-folder-in-use")
+        run.answer(IDNO)
+        time.sleep(0.5)
+        results.check(same_path(run.text_at(FOLDER_BOX), folder), "否 goes back to the folder page")
+        results.check(tree_snapshot(own) == before, "否 leaves the folder byte for byte as it was")
+        run.click(CUSTOM_INSTALL_BUTTON)
+        text = run.box(60)
+        results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "asked again, 是 installs")
+        run.answer(IDYES)
+        results.check(run.wait_finish_page(300), "the installation into the folder finishes")
+        finish_without_starting(run)
+    check_installed_and_logged(wine, folder, payload, results)
+    text = uninstall(wine, folder, results)
+    results.check("卸载完成" in text, f"the uninstaller says it is done ({text!r})")
+    after = tree_snapshot(own)
+    results.check(after == before, "after the uninstall exactly the user's files are left: "
+                  + describe_difference(before, after))
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall entry is gone")
+
+
+def scenario_protected_folders(wine, exe, results, artifacts):
+    print("system and user folders are refused", flush=True)
+    wine.boot({})
+    profile = profile_folder(wine)
+    cases = ["C:\\windows\\system32", "c:\\WINDOWS\\", "C:\\windows\\Fonts\\Veltaro", "C:\\Program Files",
+             "C:\\ProgramData", "C:\\users", profile, profile + "\\Desktop", profile + "\\Documents",
+             "C:\\users\\Public"]
+    before = drive_c_snapshot(wine)
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(CUSTOM_LINK)
+        for typed in cases:
+            run.wine.driver("type", *FOLDER_BOX, typed)
+            run.click(CUSTOM_INSTALL_BUTTON)
+            text = run.box(60)
+            results.check(text is not None and PROTECTED_MESSAGE in text, f"{typed!r} is refused ({text!r})")
+            if typed == cases[0]:
+                run.screenshot("message-protected-folder")
+            run.answer(IDOK)
+            time.sleep(0.3)
+        run.click(CUSTOM_BACK_LINK)
+        run.click(CLOSE_BUTTON)
+    after = drive_c_snapshot(wine)
+    results.check(after == before, "nothing was written on drive C: " + describe_difference(before, after))
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")
+
+
+def scenario_reinstall(wine, exe, payload, results, artifacts):
+    print("installing again over an earlier installation", flush=True)
+    wine.boot({})
+    folder = "C:\\" + PRODUCT
+    for attempt in ("first", "second"):
+        with Installer(wine, exe, results, artifacts) as run:
+            run.click(INSTALL_BUTTON)
+            results.check(run.wait_finish_page(300), f"the {attempt} installation finishes without a question")
+            finish_without_starting(run)
+    check_installed_and_logged(wine, folder, payload, results)
+    text = uninstall(wine, folder, results)
+    results.check("卸载完成" in text and "保留" not in text, f"the uninstaller says it is done ({text!r})")
+    deadline = time.time() + 30
+    while os.path.exists(wine.unix_path("C:\\Veltaro")) and time.time() < deadline:
+        time.sleep(0.5)
+    results.check(not os.path.exists(wine.unix_path("C:\\Veltaro")), "nothing is left of the product")
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall entry is gone")
+
+
+def scenario_damaged_product(wine, exe, results, artifacts):
+    print("a product damaged late in its archive", flush=True)
+    wine.boot({})
+    before = drive_c_snapshot(wine)
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(INSTALL_BUTTON)
+        text = run.box(300)
+        results.check(text is not None and FAILED_MESSAGE in text, f"the installation fails with the message ({text!r})")
+        run.answer(IDOK)
+        time.sleep(0.5)
+        results.check(same_path(run.text_at(FOLDER_BOX), "C:\\" + PRODUCT), "the user is back on the folder page")
+        run.click(CUSTOM_BACK_LINK)
+        run.click(CLOSE_BUTTON)
+    after = drive_c_snapshot(wine)
+    results.check(after == before, "drive C is exactly as before: " + describe_difference(before, after))
+    results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--payload", required=True)
+    parser.add_argument("--only", nargs="*", help="run only these scenarios (by the words after scenario_)")
     options = parser.parse_args()
     build = os.path.abspath(options.build)
     work = os.path.join(build, "e2e")
@@ -452,6 +702,8 @@ def main():
     results = Results()
     exe = os.path.join(build, "veltaro-setup.exe")
     small = os.path.join(build, "veltaro-setup-small.exe")
+    damaged = os.path.join(build, "veltaro-setup-damaged.exe")
+    small_payload = os.path.join(build, "product", "veltaro-product-small.zip")
     drive_d = os.path.join(work, "drive-d")
     full = os.path.join(work, "drive-s")
     read_only = os.path.join(work, "drive-r")
@@ -464,17 +716,32 @@ def main():
     mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=24m", "tmpfs", full], capture_output=True).returncode == 0
     mounted = mounted and subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1g,ro", "tmpfs", read_only],
                                          capture_output=True).returncode == 0
-    wine.boot({"d": drive_d, "s": full, "r": read_only})
+    def wanted(name):
+        return not options.only or name in options.only
+
     try:
-        check_executable(exe, results)
-        scenario_first_look(wine, small, results, artifacts)
-        shortcuts, record = scenario_default_install(wine, exe, options.payload, results, artifacts)
-        scenario_uninstall(wine, shortcuts, record, results)
-        scenario_no_options(wine, small, results, artifacts, drive_d)
-        if mounted:
-            scenario_refusals(wine, exe, results, artifacts, full, read_only)
-        else:
-            print("  skip  the full-drive case needs a small tmpfs (mount was refused)")
+        if wanted("default"):
+            wine.boot({"d": drive_d, "s": full, "r": read_only})
+            check_executable(exe, results)
+            scenario_first_look(wine, small, results, artifacts)
+            shortcuts, record = scenario_default_install(wine, exe, options.payload, results, artifacts)
+            scenario_uninstall(wine, shortcuts, record, results)
+            scenario_no_options(wine, small, results, artifacts, drive_d)
+            if mounted:
+                scenario_refusals(wine, exe, results, artifacts, full, read_only)
+            else:
+                print("  skip  the full-drive case needs a small tmpfs (mount was refused)")
+        # Each in a fresh prefix: what one leaves behind must not help or hide another.
+        if wanted("user_files"):
+            scenario_user_files_survive(wine, small, small_payload, results, artifacts)
+        if wanted("folder_in_use"):
+            scenario_folder_in_use(wine, small, small_payload, results, artifacts)
+        if wanted("protected"):
+            scenario_protected_folders(wine, small, results, artifacts)
+        if wanted("reinstall"):
+            scenario_reinstall(wine, small, small_payload, results, artifacts)
+        if wanted("damaged"):
+            scenario_damaged_product(wine, damaged, results, artifacts)
     finally:
         subprocess.run(["wineserver", "-k"], env=wine.env)
         for folder in (full, read_only):

@@ -1,0 +1,136 @@
+#include "installer/InstallAttempt.h"
+
+#include <windows.h>
+
+#include <unordered_map>
+#include <unordered_set>
+
+#include "installer/PayloadListing.h"
+#include "installer/product/GbkPath.h"
+#include "installer/product/UninstallRecord.h"
+#include "runtime/Win32Handle.h"
+
+namespace installer {
+namespace {
+
+namespace path = product::path;
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsPlainFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+void DeleteFileEvenIfReadOnly(const std::string& file) {
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(file.c_str());
+}
+
+// The outermost level of `folder` that does not exist, or empty when the folder exists.
+std::string OutermostMissingLevel(const std::string& folder) {
+  std::string outermost;
+  for (std::string level = folder; !level.empty() && !path::IsDriveRoot(level); level = path::Folder(level)) {
+    if (Exists(level)) break;
+    outermost = level;
+  }
+  return outermost;
+}
+
+bool RecordNamesFolder(const std::string& folder) {
+  const product::UninstallRecord record = product::ReadUninstallRecord(folder);
+  return product::CheckUninstallRecord(record, folder) == product::RecordProblem::None;
+}
+
+bool ReadEarlierLog(const std::string& folder, product::InstallLog& log) {
+  return product::ReadInstallLog(folder, log) && path::SameFolder(log.folder, folder);
+}
+
+}  // namespace
+
+bool InstallAttempt::Plan(const std::string& folder, const std::string& archiveFile, const unsigned char* archive,
+                          size_t size) {
+  folder_ = folder;
+  archiveFile_ = archiveFile;
+  made_ = OutermostMissingLevel(folder);
+  std::vector<product::InstalledItem> items;
+  if (!ListPayload(archive, size, items)) return false;
+  const bool folderExisted = made_.empty();
+  recordExisted_ = folderExisted && Exists(path::Join(folder, product::kRecordFileName));
+  logExisted_ = folderExisted && Exists(path::Join(folder, product::kInstallLogName));
+  overEarlier_ = recordExisted_ && RecordNamesFolder(folder);
+  hasEarlier_ = overEarlier_ && logExisted_ && ReadEarlierLog(folder, earlier_);
+  // Below a folder the attempt makes nothing can exist yet, so a fresh folder costs no look-ups.
+  std::unordered_map<std::string, bool> knownFolders;
+  items_.clear();
+  items_.reserve(items.size());
+  for (product::InstalledItem& item : items) {
+    const std::string parent = path::Folder(item.path);
+    bool parentExisted = folderExisted;
+    if (!parent.empty()) {
+      const auto known = knownFolders.find(path::CaseFolded(parent));
+      parentExisted = known == knownFolders.end() ? Exists(InFolder(parent)) : known->second;
+    }
+    const bool existed = parentExisted && Exists(InFolder(item.path));
+    if (item.isFolder) knownFolders[path::CaseFolded(item.path)] = existed;
+    items_.push_back({std::move(item), existed});
+  }
+  return true;
+}
+
+product::InstallLog InstallAttempt::Log() const {
+  product::InstallLog log;
+  log.folder = folder_;
+  log.made = hasEarlier_ ? earlier_.made : made_;
+  log.items.reserve(items_.size());
+  std::unordered_set<std::string> listed;
+  for (const Item& item : items_) {
+    log.items.push_back(item.item);
+    listed.insert(path::CaseFolded(item.item.path));
+  }
+  if (!hasEarlier_) return log;
+  // What an earlier version brought and this one does not still belongs to the product.
+  for (const product::InstalledItem& item : earlier_.items) {
+    if (listed.count(path::CaseFolded(item.path)) || !Exists(InFolder(item.path))) continue;
+    log.items.push_back(item);
+    listed.insert(path::CaseFolded(item.path));
+  }
+  return log;
+}
+
+void InstallAttempt::Undo() const {
+  DeleteFileEvenIfReadOnly(archiveFile_);
+  if (!logExisted_) DeleteFileEvenIfReadOnly(path::Join(folder_, product::kInstallLogName));
+  if (!recordExisted_) DeleteFileEvenIfReadOnly(path::Join(folder_, product::kRecordFileName));
+  // Backwards, so that a folder's contents go before the folder.
+  for (auto item = items_.rbegin(); item != items_.rend(); ++item) {
+    if (item->existed) continue;
+    const std::string target = InFolder(item->item.path);
+    if (item->item.isFolder) {
+      RemoveDirectoryA(target.c_str());  // only when empty: never anything the attempt did not make
+    } else if (IsPlainFile(target)) {
+      DeleteFileEvenIfReadOnly(target);
+    }
+  }
+  if (made_.empty()) return;
+  for (std::string level = folder_; level.size() >= made_.size(); level = path::Folder(level)) {
+    RemoveDirectoryA(level.c_str());
+    if (path::EqualIgnoringCase(level, made_)) break;
+  }
+}
+
+std::string InstallAttempt::InFolder(const std::string& relative) const { return path::Join(folder_, relative); }
+
+bool FolderHoldsAnything(const std::string& folder) {
+  WIN32_FIND_DATAA entry;
+  rt::FindHandle search(FindFirstFileA(path::Join(folder, "*").c_str(), &entry));
+  if (!search.Valid()) return false;
+  do {
+    const std::string name = entry.cFileName;
+    if (name != "." && name != "..") return true;
+  } while (FindNextFileA(search.Get(), &entry));
+  return false;
+}
+
+}  // namespace installer

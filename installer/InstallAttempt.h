@@ -1,0 +1,54 @@
+// One installation attempt as it meets the disk: what was already there before the first byte
+// was written, so that a failed attempt takes back everything it made and nothing else, and a
+// successful one leaves the log of what the product now has in its folder.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "installer/product/InstallLog.h"
+
+namespace installer {
+
+class InstallAttempt {
+ public:
+  // Looks at the folder and at every item the archive will put there; false when the archive's
+  // directory cannot be read. Writes nothing.
+  bool Plan(const std::string& folder, const std::string& archiveFile, const unsigned char* archive, size_t size);
+
+  // True when the folder holds an earlier installation of the product (its Uninstall.ini
+  // names this folder).
+  bool IsOverEarlierInstallation() const { return overEarlier_; }
+
+  // The log to leave after success: the archive's items, and those of an earlier installation
+  // in the same folder that are still there.
+  product::InstallLog Log() const;
+
+  // Removes every file and folder this attempt created, the temporary archive, the record files
+  // it wrote and the levels of the folder it made; whatever was there before stays (a file the
+  // attempt replaced keeps its new content).
+  void Undo() const;
+
+ private:
+  struct Item {
+    product::InstalledItem item;
+    bool existed;  // there before the attempt
+  };
+
+  std::string InFolder(const std::string& relative) const;
+
+  std::string folder_;           // the installation folder
+  std::string archiveFile_;      // the temporary archive in it
+  std::string made_;             // outermost level of the folder that was not there, or empty
+  std::vector<Item> items_;      // in archive order, folders before their contents
+  bool recordExisted_ = false;   // Uninstall.ini
+  bool logExisted_ = false;      // Uninstall.log
+  bool overEarlier_ = false;     // an earlier installation's Uninstall.ini names the folder
+  bool hasEarlier_ = false;      // and its log lies in the folder too
+  product::InstallLog earlier_;  // that log
+};
+
+// True when the folder holds any file or folder.
+bool FolderHoldsAnything(const std::string& folder);
+
+}  // namespace installer

@@ -1,0 +1,79 @@
+#include "installer/PayloadListing.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+
+#include "installer/product/GbkPath.h"
+#include "services/zip/GbkPath.h"
+#include "services/zip/ZipReader.h"
+
+namespace installer {
+namespace {
+
+constexpr uint32_t kEndRecordSignature = 0x06054B50, kCentralSignature = 0x02014B50;
+constexpr size_t kEndRecordSize = 22, kCentralSize = 46, kLongestComment = 0xFFFF;
+
+uint32_t Read16(const unsigned char* at) { return at[0] | at[1] << 8; }
+uint32_t Read32(const unsigned char* at) { return Read16(at) | Read16(at + 2) << 16; }
+
+// The end record nearest the end of the archive, or null.
+const unsigned char* FindEndRecord(const unsigned char* archive, size_t size) {
+  if (size < kEndRecordSize) return nullptr;
+  const size_t lowest = size - kEndRecordSize > kLongestComment ? size - kEndRecordSize - kLongestComment : 0;
+  for (size_t at = size - kEndRecordSize + 1; at-- > lowest;) {
+    if (Read32(archive + at) == kEndRecordSignature) return archive + at;
+  }
+  return nullptr;
+}
+
+// Collects each path once, folders before what lies in them.
+class ItemCollector {
+ public:
+  explicit ItemCollector(std::vector<product::InstalledItem>& items) : items_(items) {}
+
+  void AddFolder(const std::string& folder) {
+    if (folder.empty() || !seen_.insert(product::path::CaseFolded(folder)).second) return;
+    AddFolder(product::path::Folder(folder));  // EnsurePath makes every missing level
+    items_.push_back({true, folder});
+  }
+  void AddFile(const std::string& file) {
+    if (seen_.insert(product::path::CaseFolded(file)).second) items_.push_back({false, file});
+  }
+
+ private:
+  std::vector<product::InstalledItem>& items_;
+  std::unordered_set<std::string> seen_;
+};
+
+}  // namespace
+
+bool ListPayload(const unsigned char* archive, size_t size, std::vector<product::InstalledItem>& items) {
+  const unsigned char* end = FindEndRecord(archive, size);
+  if (end == nullptr) return false;
+  const size_t count = Read16(end + 10);
+  size_t at = Read32(end + 16);
+  const size_t directoryEnd = static_cast<size_t>(end - archive);
+  ItemCollector collector(items);
+  for (size_t i = 0; i < count; ++i) {
+    if (at > directoryEnd || directoryEnd - at < kCentralSize || Read32(archive + at) != kCentralSignature) return false;
+    const unsigned char* record = archive + at;
+    const size_t nameLength = Read16(record + 28), extraLength = Read16(record + 30), commentLength = Read16(record + 32);
+    const size_t recordSize = kCentralSize + nameLength + extraLength + commentLength;
+    if (directoryEnd - at < recordSize) return false;
+    const std::string stored(reinterpret_cast<const char*>(record + kCentralSize), nameLength);
+    // The unpack decides the same way what is a folder and where each entry lands.
+    const bool isFolder = ziplib::AttributesFromExternal(Read32(record + 38), stored.c_str()) & 0x10;
+    const std::string relative = product::path::WithoutTrailingSeparators(ziplib::gbk::SlashesToBackslashes(stored));
+    if (!product::IsContainedRelativePath(relative)) return false;
+    if (isFolder) {
+      collector.AddFolder(relative);
+    } else {
+      collector.AddFile(relative);
+    }
+    at += recordSize;
+  }
+  return true;
+}
+
+}  // namespace installer
