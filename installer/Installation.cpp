@@ -20,6 +20,7 @@ namespace {
 constexpr int32_t kDesktopFolder = 3, kProgramsFolder = 6, kApplicationData = 8;
 constexpr int32_t kNotice = MB_OK | MB_ICONINFORMATION;
 constexpr int32_t kQuestion = MB_YESNO | MB_ICONQUESTION;
+constexpr int32_t kAnsweredYes = 5;  // the message box command counts its buttons from 0: IDYES - 1
 constexpr int32_t kShowNormal = 2;
 // Room kept free beyond the archive and its files: folders, the record, the shortcuts.
 constexpr uint64_t kSpareRoom = 4u << 20;
@@ -80,7 +81,7 @@ bool CheckFolder(Installation& setup) {
 // holds is an earlier installation of the product.
 bool FolderMayBeUsed(const Installation& setup) {
   if (!FolderHoldsAnything(setup.folder) || setup.attempt.IsOverEarlierInstallation()) return true;
-  if (ShowMessageBox(pool::Text(pool::FolderInUseQuestion), kQuestion, pool::Text(pool::MessageTitle)) == IDYES) {
+  if (ShowMessageBox(pool::Text(pool::FolderInUseQuestion), kQuestion, pool::Text(pool::MessageTitle)) == kAnsweredYes) {
     return true;
   }
   ShowPage(kCustomPage);

@@ -129,31 +129,10 @@ void PressKey(WORD key, bool shift = false) {
   if (shift) SendKey(VK_SHIFT, true);
 }
 
-// A character no key of the layout makes, as an input method hands it over.
-void SendCharacter(wchar_t character) {
-  for (DWORD flags : {KEYEVENTF_UNICODE, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP}) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wScan = character;
-    input.ki.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-    Sleep(20);
-  }
-}
-
-// Types printable ASCII through the keyboard layout, as a person's key presses, and Chinese
-// characters as an input method would.
+// Types printable ASCII through the keyboard layout, as a person's key presses.
 bool TypeText(const std::string& text) {
-  std::wstring wide(text.size() + 1, L'\0');
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-  if (length <= 0) return false;
-  wide.resize(length - 1);
-  for (wchar_t c : wide) {
-    if (c >= 0x80) {
-      SendCharacter(c);
-      continue;
-    }
-    SHORT scan = VkKeyScanA(static_cast<char>(c));
+  for (char c : text) {
+    SHORT scan = VkKeyScanA(c);
     if (scan == -1) return false;
     PressKey(LOBYTE(scan), (HIBYTE(scan) & 1) != 0);
   }

@@ -594,8 +594,10 @@ def scenario_user_files_survive(wine, exe, payload, results, artifacts):
 def scenario_folder_in_use(wine, exe, payload, results, artifacts):
     print("a folder of the user's own that already holds files", flush=True)
     wine.boot({})
-    folder = "C:\\我的文件"
-    own = os.path.join(wine.prefix, "drive_c", "我的文件")
+    # Typed in ASCII: Wine hands the edit box a Chinese character typed through SendInput as
+    # question marks (its subclass procedure is a Unicode one); the files inside have GBK names.
+    folder = "C:\\MyFiles"
+    own = os.path.join(wine.prefix, "drive_c", "MyFiles")
     os.makedirs(os.path.join(own, "子目录"))
     for name, data in {"账本.xls": os.urandom(3000), os.path.join("子目录", "备注.txt"): b"note"}.items():
         with open(os.path.join(own, name), "wb") as f:
