@@ -525,6 +525,7 @@ def scenario_refusals(wine, exe, results, artifacts, full_drive, read_only):
              ("S:\\VELTARO", "安装盘剩余空间不足,请重新选择安装路径!", full_drive),
              ("R:\\VELTARO", "安装失败,软件文件未能完整写入,请重新选择安装路径!", read_only)]
     wine.run("reg", "delete", UNINSTALL_KEY, "/f")  # left by the installation before
+    before = drive_c_snapshot(wine)
     with Installer(wine, exe, results, artifacts) as run:
         run.click(CUSTOM_LINK)
         for typed, message, drive_folder in cases:
@@ -542,6 +543,8 @@ def scenario_refusals(wine, exe, results, artifacts, full_drive, read_only):
                        (os.listdir(os.path.join(drive_folder, "VELTARO")) if os.path.isdir(os.path.join(drive_folder, "VELTARO")) else [])
                 results.check(not left, f"nothing is left on {typed[:2]} ({left[:3]})")
         run.click(CLOSE_BUTTON)
+    after = drive_c_snapshot(wine)
+    results.check(after == before, "drive C is as before: " + describe_difference(before, after))
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")
 
 
