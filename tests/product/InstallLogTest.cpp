@@ -92,6 +92,10 @@ TEST(InstallLogTest, RefusesTextThatIsNotAWholeLog) {
       {"other header", WithLine(0, "Veltaro install log 2")},
       {"no folder line", WithLine(1, "")},
       {"relative folder", WithLine(1, "folder=Veltaro\\会计从业资格")},
+      {"drive as folder", WithLine(1, "folder=C:\\")},
+      {"folder with a trailing separator", WithLine(1, "folder=C:\\Veltaro\\会计从业资格\\")},
+      // "made" would pass for a parent of the text while it is no parent of the place.
+      {"folder that walks up", WithLine(1, "folder=C:\\Veltaro\\..\\会计从业资格")},
       {"no made line", WithLine(2, "")},
       {"count too high", WithLine(7, "end 5")},
       {"count too low", WithLine(7, "end 3")},

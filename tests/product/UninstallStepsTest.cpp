@@ -169,7 +169,9 @@ TEST_F(InstalledItemsTest, NeverFollowsALinkInPlaceOfAListedFolder) {
   ASSERT_TRUE(SetFileAttributesA(In("题库\\只读.dat").c_str(), FILE_ATTRIBUTE_NORMAL));
   ASSERT_TRUE(SetFileAttributesA(In("题库\\乗章").c_str(), FILE_ATTRIBUTE_NORMAL));
   RemoveFixtureTree(In("题库"));
-  if (!MakeFolderLink(In("题库"), theirs)) GTEST_SKIP() << "this system makes no folder links";
+  if (!MakeFolderLink(In("题库"), theirs)) {
+    GTEST_SKIP() << "no folder link to test with (Wine 8 makes none: its CreateSymbolicLink leaves nothing)";
+  }
 
   const product::RemovalResult result = product::RemoveInstalledItems(log_, std::string());
   EXPECT_TRUE(result.complete);
