@@ -25,6 +25,7 @@ constexpr char kProductKey[] = "SOFTWARE\\Veltaro";
 constexpr char kConfirmText[] = "确定要卸载 Veltaro 会计从业考试题库 吗？";
 constexpr char kDoneText[] = "卸载完成";
 constexpr char kKeptText[] = "卸载完成。下面的文件夹中还有不属于本软件的文件，已保留：\r\n";
+constexpr char kAfterRestartText[] = "卸载完成。剩余的文件将在计算机重新启动后删除。";
 constexpr char kCaption[] = "Veltaro 会计从业考试题库";
 constexpr DWORD kExitDone = 0, kExitCancelled = 1, kExitRefused = 2, kExitIncomplete = 3;
 
@@ -375,6 +376,91 @@ TEST(UninstallerTest, RemovesNothingInAProtectedFolder) {
   for (const std::string& file : {data, uninstaller, record, path::Join(shared, "Uninstall.log")}) {
     EXPECT_TRUE(Exists(file)) << file;
     DeleteFileA(file.c_str());
+  }
+}
+
+// Started the way the first run starts its temporary copy; a signalled event stands for the
+// first run, which has ended already.
+Child StartCleanupRun(const std::string& folder) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  UniqueHandle ended(CreateEventA(&inherit, TRUE, TRUE, nullptr));
+  const std::string program = path::Join(TestFolder(), "Uninstall.exe");
+  std::string line = "\"" + program + "\" /cleanup " +
+                     std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ended.Get()))) + " " +
+                     product::ToHex(folder);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  Child child;
+  if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, TempFolder().c_str(), &startup,
+                      &info)) {
+    ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
+    return child;
+  }
+  CloseHandle(info.hThread);
+  child.process.Reset(info.hProcess);
+  child.id = info.dwProcessId;
+  return child;
+}
+
+TEST(UninstallerTest, TheTemporaryCopyChecksTheRecordAgainBeforeRemovingAnything) {
+  for (bool logOfAnotherFolder : {true, false}) {
+    SCOPED_TRACE(logOfAnotherFolder ? "log of another folder" : "good log");
+    FakeInstallation installation;
+    ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+    if (logOfAnotherFolder) {
+      product::InstallLog log = installation.Log();
+      log.folder = installation.root;
+      log.made.clear();
+      ASSERT_TRUE(product::WriteInstallLog(installation.folder, log));
+    }
+    Child copy = StartCleanupRun(installation.folder);
+    HWND box = WaitForBox(copy.id);
+    ASSERT_NE(box, nullptr);
+    if (logOfAnotherFolder) {
+      EXPECT_NE(BoxText(box).find("Uninstall.log"), std::string::npos) << BoxText(box);
+      Press(box, IDOK);
+      EXPECT_EQ(WaitForExit(copy.process.Get()), kExitRefused);
+      installation.ExpectUntouched();
+      continue;
+    }
+    EXPECT_EQ(BoxText(box), kDoneText) << "the copy does not ask again";
+    Press(box, IDOK);
+    EXPECT_EQ(WaitForExit(copy.process.Get()), kExitDone);
+    EXPECT_FALSE(Exists(installation.folder));
+    EXPECT_TRUE(Exists(installation.desktopLink)) << "shortcuts are the first run's part";
+  }
+}
+
+TEST(UninstallerTest, WithoutATemporaryCopyItRemovesTheListedFilesAndLeavesItselfForTheRestart) {
+  for (bool userFile : {false, true}) {
+    SCOPED_TRACE(userFile ? "with a file of the user's" : "only the product");
+    FakeInstallation installation;
+    ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+    const std::string notes = path::Join(installation.folder, "我的笔记.txt");
+    if (userFile) ASSERT_TRUE(WriteTextFile(notes, "mine"));
+    // No temporary folder to copy into: TMP and TEMP name one that does not exist. The child
+    // takes the environment when it starts; ours is put back at once.
+    const std::string temp = TempFolder();
+    const std::string nowhere = path::Join(installation.root, "没有临时文件夹");
+    SetEnvironmentVariableA("TMP", nowhere.c_str());
+    SetEnvironmentVariableA("TEMP", nowhere.c_str());
+    Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerBox(uninstaller.id, userFile ? kKeptText + installation.folder : std::string(kAfterRestartText), IDOK));
+    EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+    EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+    EXPECT_TRUE(Exists(installation.Uninstaller())) << "a running program cannot delete itself";
+    EXPECT_FALSE(Exists(installation.MainProgram()));
+    EXPECT_FALSE(Exists(path::Join(installation.folder, "题库")));
+    EXPECT_FALSE(Exists(installation.Record()));
+    EXPECT_FALSE(Exists(installation.LogFile()));
+    EXPECT_EQ(Exists(notes), userFile);
+    EXPECT_FALSE(KeyExists(kUninstallKey));
   }
 }
 
