@@ -112,7 +112,7 @@ std::string CaseFolded(const std::string& text) {
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) { return CaseFolded(a) == CaseFolded(b); }
 
-bool SameFolder(const std::string& a, const std::string& b) {
+bool SamePath(const std::string& a, const std::string& b) {
   const std::string left = Normalised(a), right = Normalised(b);
   return !left.empty() && EqualIgnoringCase(left, right);
 }

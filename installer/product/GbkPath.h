@@ -32,7 +32,8 @@ bool IsDriveRoot(const std::string& path);
 // The full path (".", ".." and "/" resolved) without trailing separators, or "" on failure.
 std::string Normalised(const std::string& path);
 // Same place on disk, compared on normalised paths with A..Z folded on character boundaries.
-bool SameFolder(const std::string& a, const std::string& b);
+bool SamePath(const std::string& a, const std::string& b);
+inline bool SameFolder(const std::string& a, const std::string& b) { return SamePath(a, b); }
 // Equal texts when ASCII letters are folded on character boundaries only.
 bool EqualIgnoringCase(const std::string& a, const std::string& b);
 // The text with a..z made A..Z on character boundaries: one key for names Windows takes as one.

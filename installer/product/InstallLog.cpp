@@ -66,6 +66,12 @@ bool IsFolderOrParentOf(const std::string& made, const std::string& folder) {
   return false;
 }
 
+// A drive letter, ":\" and plain names: without ".." in it, a "made" folder that reads as one of
+// its parents is one.
+bool IsPlainFolderPath(const std::string& folder) {
+  return path::IsDrivePath(folder) && IsContainedRelativePath(folder.substr(3));
+}
+
 bool ParseItem(std::string_view line, InstalledItem& item) {
   if (!StartsWith(line, kFolderTag) && !StartsWith(line, kFileTag)) return false;
   item.isFolder = StartsWith(line, kFolderTag);
@@ -108,7 +114,7 @@ bool ParseInstallLog(const std::string& text, InstallLog& log) {
   InstallLog parsed;
   parsed.folder = std::string(lines[1].substr(sizeof kFolderKey - 1));
   parsed.made = std::string(lines[2].substr(sizeof kMadeKey - 1));
-  if (!path::IsDrivePath(parsed.folder) || !IsFolderOrParentOf(parsed.made, parsed.folder)) return false;
+  if (!IsPlainFolderPath(parsed.folder) || !IsFolderOrParentOf(parsed.made, parsed.folder)) return false;
   size_t last = lines.size() - 1;
   if (lines[last].empty()) --last;  // the final line end
   size_t count = 0;

@@ -12,49 +12,18 @@ namespace product {
 
 namespace {
 
-constexpr char kProductParentFolder[] = "Veltaro";
-constexpr int kRemoveAttempts = 20;       // a just-ended process may hold its files a moment
-constexpr DWORD kRemoveRetryDelayMs = 150;
-
 // The first 20 bytes of every shell-link file: header size, then CLSID_ShellLink.
 constexpr unsigned char kShellLinkHeader[20] = {0x4C, 0x00, 0x00, 0x00, 0x01, 0x14, 0x02, 0x00, 0x00, 0x00,
                                                 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
+// The values the installer writes under the uninstall key, and no others.
+constexpr const char* kInstallerValues[] = {"DisplayIcon", "DisplayName", "DisplayVersion", "UninstallString",
+                                            "Publisher"};
+constexpr char kUninstallStringValue[] = "UninstallString";
+
 bool DeleteFileEvenIfReadOnly(const std::string& file) {
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
   return DeleteFileA(file.c_str()) != 0;
-}
-
-bool RemoveFolderEvenIfReadOnly(const std::string& folder) {
-  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return RemoveDirectoryA(folder.c_str()) != 0;
-}
-
-bool IsDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
-
-// Removes the folder's contents, keeping `keep` (may be empty); true when nothing else is left.
-bool RemoveContents(const std::string& folder, const std::string& keep) {
-  WIN32_FIND_DATAA entry;
-  rt::FindHandle search(FindFirstFileA(path::Join(folder, "*").c_str(), &entry));
-  if (!search.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  bool everything = true;
-  do {
-    if (IsDotEntry(entry.cFileName)) continue;
-    const std::string item = path::Join(folder, entry.cFileName);
-    if (!keep.empty() && path::EqualIgnoringCase(item, keep)) continue;
-    const bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    const bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-    bool removed;
-    if (isFolder && isLink) {
-      removed = RemoveFolderEvenIfReadOnly(item);  // the link goes, its target stays
-    } else if (isFolder) {
-      removed = RemoveContents(item, keep) && RemoveFolderEvenIfReadOnly(item);
-    } else {
-      removed = DeleteFileEvenIfReadOnly(item);
-    }
-    everything = everything && removed;
-  } while (FindNextFileA(search.Get(), &entry));
-  return everything;
 }
 
 std::string SpecialFolder(int csidl) {
@@ -63,10 +32,37 @@ std::string SpecialFolder(int csidl) {
   return buffer;
 }
 
-void DeleteMachineKey(const char* key) {
-  // The installer is a 32-bit program, so its keys live in the 32-bit view, as ours do.
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+// The installer is a 32-bit program, so its key lives in the 32-bit view, as ours does.
+bool OpenUninstallKey(rt::RegKey& key) {
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()) ==
+         ERROR_SUCCESS;
+}
+
+std::string ReadText(HKEY key, const char* name) {
+  char buffer[MAX_PATH * 4] = {};
+  DWORD type = 0, size = sizeof buffer - 1;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::string();
+  return std::string(buffer, strnlen(buffer, size));
+}
+
+// "\"C:\...\Uninstall.exe\"" as the installer writes it, or the bare path of an older one.
+std::string Unquoted(const std::string& command) {
+  const std::string text = path::Trim(command);
+  if (text.empty() || text.front() != '"') return text;
+  const size_t end = text.find('"', 1);  // '"' is never a GBK trail byte
+  return end == std::string::npos ? std::string() : text.substr(1, end - 1);
+}
+
+bool IsEmptyKey(HKEY key) {
+  DWORD subkeys = 0, values = 0;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  return subkeys == 0 && values == 0;
 }
 
 }  // namespace
@@ -101,37 +97,19 @@ bool IsInStartMenu(const std::string& folder) {
 void RemoveProgramGroup(const std::string& group) {
   if (group.empty() || !path::FolderExists(group)) return;
   if (!IsInStartMenu(group)) return;
-  RemoveTree(group);
+  RemoveDirectoryA(group.c_str());  // fails, as it should, while anything is left inside
 }
 
-void RemoveRegistryEntries() {
-  DeleteMachineKey(kUninstallKey);
-  DeleteMachineKey(kProductKey);
-}
-
-bool RemoveTree(const std::string& folder) {
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) RemoveContents(folder, std::string());
-  RemoveFolderEvenIfReadOnly(folder);
-  return !path::FolderExists(folder);
-}
-
-bool RemoveTreeExcept(const std::string& folder, const std::string& keep) { return RemoveContents(folder, keep); }
-
-bool RemoveInstallFolder(const std::string& folder) {
-  bool removed = RemoveTree(folder);
-  for (int attempt = 1; !removed && attempt < kRemoveAttempts; ++attempt) {
-    Sleep(kRemoveRetryDelayMs);
-    removed = RemoveTree(folder);
-  }
-  // The installer creates "...\Veltaro" above "...\Veltaro\会计从业资格"; RemoveDirectory only
-  // takes it away when nothing else lives there.
-  const std::string parent = path::Folder(path::Normalised(folder));
-  if (removed && !path::IsDriveRoot(parent) && path::EqualIgnoringCase(path::LastComponent(parent), kProductParentFolder)) {
-    RemoveDirectoryA(parent.c_str());
-  }
-  return removed;
+bool RemoveUninstallEntry(const std::string& uninstaller) {
+  rt::RegKey key;
+  if (!OpenUninstallKey(key)) return false;
+  const std::string named = Unquoted(ReadText(key.Get(), kUninstallStringValue));
+  if (named.empty() || !path::SamePath(named, uninstaller)) return false;
+  for (const char* value : kInstallerValues) RegDeleteValueA(key.Get(), value);
+  const bool empty = IsEmptyKey(key.Get());
+  key.Close();
+  if (empty) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  return true;
 }
 
 }  // namespace product

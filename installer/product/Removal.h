@@ -1,6 +1,6 @@
-// Removing what the installer made: shortcut files, the program group, the registry entries and
-// the installation folder. Each step checks its target first and leaves alone anything that is
-// not what the installer would have made.
+// Removing what the installer made outside the installation folder: shortcut files, the program
+// group and the uninstall entry. Each step checks its target first and leaves alone anything
+// that is not what the installer would have made.
 #pragma once
 #include <string>
 #include <vector>
@@ -8,7 +8,6 @@
 namespace product {
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltaro";
-constexpr char kProductKey[] = "SOFTWARE\\Veltaro";
 
 // True when the file starts with the shell-link header (size 0x4C and the ShellLink class id).
 bool IsShellLinkFile(const std::string& path);
@@ -20,21 +19,13 @@ void RemoveShortcuts(const std::vector<std::string>& shortcuts);
 // everyone's), where the installer puts its program group.
 bool IsInStartMenu(const std::string& folder);
 
-// Removes the program group with its contents when it lies in the Start menu.
+// Removes the program group when it lies in the Start menu and nothing is left in it: run it
+// after the recorded shortcuts are gone, so that only what the user put there keeps it.
 void RemoveProgramGroup(const std::string& group);
 
-// Deletes the uninstall entry and the product's own key under HKEY_LOCAL_MACHINE.
-void RemoveRegistryEntries();
-
-// Deletes the folder with everything in it. Links to folders (reparse points) are removed as
-// links, never followed. True when the folder no longer exists.
-bool RemoveTree(const std::string& folder);
-
-// Deletes everything in the folder except the file `keep`; true when nothing else is left.
-bool RemoveTreeExcept(const std::string& folder, const std::string& keep);
-
-// Removes the installation folder, retrying a little while files are still closing, and then
-// its parent "Veltaro" folder when the installer's folder was the only thing in it.
-bool RemoveInstallFolder(const std::string& folder);
+// When the uninstall entry names `uninstaller`, deletes the values the installer wrote there,
+// and then the key if nothing else is left in it. An entry of another installation stays whole.
+// True when the entry was ours.
+bool RemoveUninstallEntry(const std::string& uninstaller);
 
 }  // namespace product

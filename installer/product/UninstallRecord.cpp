@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "installer/product/FolderRules.h"
 #include "installer/product/GbkPath.h"
 
 namespace product {
@@ -51,6 +52,16 @@ RecordProblem CheckUninstallRecord(const UninstallRecord& record, const std::str
   if (folder.empty() || path::IsDriveRoot(folder)) return RecordProblem::DriveRoot;
   if (!path::SameFolder(folder, recordFolder)) return RecordProblem::OtherFolder;
   return RecordProblem::None;
+}
+
+Refusal LoadInstallation(const std::string& folder, RecordedInstallation& installation) {
+  // First the folder itself: in a system folder no record, however good, is acted on.
+  if (IsProtectedFolder(folder)) return Refusal::ProtectedFolder;
+  installation.record = ReadUninstallRecord(folder);
+  if (CheckUninstallRecord(installation.record, folder) != RecordProblem::None) return Refusal::BadRecord;
+  if (!ReadInstallLog(folder, installation.log)) return Refusal::BadLog;
+  if (!path::SameFolder(installation.log.folder, folder)) return Refusal::LogOfOtherFolder;
+  return Refusal::None;
 }
 
 }  // namespace product

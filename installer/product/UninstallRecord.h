@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/product/InstallLog.h"
+
 namespace product {
 
 constexpr char kRecordFileName[] = "Uninstall.ini";
@@ -30,8 +32,26 @@ enum class RecordProblem {
 UninstallRecord ReadUninstallRecord(const std::string& folder);
 
 // Decides whether the installation folder of `record`, read from `recordFolder`, may be
-// removed whole: it must be a real folder below a drive root, and the very folder that holds
-// the record (a record copied elsewhere, or edited, must not send us into another folder).
+// uninstalled: it must be a real folder below a drive root, and the very folder that holds the
+// record (a record copied elsewhere, or edited, must not send us into another folder).
 RecordProblem CheckUninstallRecord(const UninstallRecord& record, const std::string& recordFolder);
+
+// Why an uninstall removes nothing; None when it may go ahead.
+enum class Refusal {
+  None,
+  BadRecord,        // Uninstall.ini missing, or its path not this folder (RecordProblem)
+  BadLog,           // Uninstall.log missing, cut or not well-formed
+  LogOfOtherFolder, // the log names another folder
+  ProtectedFolder,  // the folder is one no installation may take (a system or shared folder)
+};
+
+// What an uninstall acts on: the record and the log, both checked against the folder.
+struct RecordedInstallation {
+  UninstallRecord record;
+  InstallLog log;
+};
+
+// Reads the record and the log in `folder` and checks both; acts on nothing.
+Refusal LoadInstallation(const std::string& folder, RecordedInstallation& installation);
 
 }  // namespace product

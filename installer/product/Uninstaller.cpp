@@ -1,15 +1,17 @@
-// Uninstall.exe: takes away what the installer made, as recorded in Uninstall.ini beside it.
+// Uninstall.exe: takes away what the installer made, as recorded in Uninstall.ini and
+// Uninstall.log beside it, and nothing else.
 //
-// First run (from the installation folder): read and check the record, ask, remove the
-// shortcuts, the program group and the registry entries, then hand over to a copy of ourselves
-// in the temporary folder. Second run (that copy): wait for the first to end, remove the
-// installation folder, say how it went.
+// First run (from the installation folder): read and check the record and the log, ask, remove
+// the shortcuts, the program group and the uninstall entry, then hand over to a copy of ourselves
+// in the temporary folder. Second run (that copy): wait for the first to end, check again, remove
+// the listed files and then the folders that are left empty, say how it went.
 #include <windows.h>
 
 #include <string>
 
 #include "installer/product/CleanupCopy.h"
 #include "installer/product/GbkPath.h"
+#include "installer/product/InstalledFiles.h"
 #include "installer/product/Removal.h"
 #include "installer/product/UninstallRecord.h"
 
@@ -20,11 +22,27 @@ using namespace product;
 constexpr char kCaption[] = "Veltaro 会计从业考试题库";
 constexpr char kConfirmText[] = "确定要卸载 Veltaro 会计从业考试题库 吗？";
 constexpr char kDoneText[] = "卸载完成";
-constexpr char kRefusedText[] =
-    "没有找到有效的卸载信息，卸载已取消。\r\n安装目录中的 Uninstall.ini 缺失、已损坏，或者不属于本目录。";
+constexpr char kKeptText[] = "卸载完成。下面的文件夹中还有不属于本软件的文件，已保留：\r\n";
 constexpr char kIncompleteText[] = "卸载未能全部完成。下面的文件夹中有文件正在使用，无法删除，请稍后手动删除：\r\n";
 constexpr char kAfterRestartText[] = "卸载完成。剩余的文件将在计算机重新启动后删除。";
 constexpr DWORD kOriginalExitTimeoutMs = 60000;
+
+struct RefusalText {
+  Refusal refusal;
+  const char* text;
+  bool namesFolder;  // followed by the folder
+};
+
+constexpr RefusalText kRefusalTexts[] = {
+    {Refusal::BadRecord,
+     "没有找到有效的卸载信息，卸载已取消。\r\n安装目录中的 Uninstall.ini 缺失、已损坏，或者不属于本目录。", false},
+    {Refusal::BadLog,
+     "没有找到有效的安装记录，卸载已取消，没有删除任何文件。\r\n安装目录中的 Uninstall.log 缺失或已损坏。", false},
+    {Refusal::LogOfOtherFolder,
+     "安装记录不属于本目录，卸载已取消，没有删除任何文件。\r\n安装目录中的 Uninstall.log 记录的是另一个文件夹。", false},
+    {Refusal::ProtectedFolder,
+     "本软件所在的文件夹是系统文件夹或公用文件夹，为保护其中的文件，卸载已取消，没有删除任何文件：\r\n", true},
+};
 
 // Exit codes, for whoever starts us from a script.
 enum ExitCode { kExitDone = 0, kExitCancelled = 1, kExitRefused = 2, kExitIncomplete = 3 };
@@ -35,55 +53,57 @@ int ShowBox(const std::string& text, UINT style) {
 
 bool UserConfirms() { return ShowBox(kConfirmText, MB_YESNO | MB_ICONQUESTION) == IDYES; }
 
-int Refuse() {
-  ShowBox(kRefusedText, MB_OK | MB_ICONWARNING);
+int Refuse(Refusal refusal, const std::string& folder) {
+  for (const RefusalText& entry : kRefusalTexts) {
+    if (entry.refusal != refusal) continue;
+    ShowBox(entry.namesFolder ? entry.text + folder : std::string(entry.text), MB_OK | MB_ICONWARNING);
+    break;
+  }
   return kExitRefused;
 }
 
-bool LoadCheckedRecord(const std::string& folder, UninstallRecord& record) {
-  record = ReadUninstallRecord(folder);
-  return CheckUninstallRecord(record, folder) == RecordProblem::None;
-}
-
-int ReportResult(bool complete, const std::string& folder) {
-  if (!complete) {
+int ReportResult(const RemovalResult& result, const std::string& folder) {
+  if (!result.complete) {
     ShowBox(kIncompleteText + folder, MB_OK | MB_ICONWARNING);
     return kExitIncomplete;
   }
-  ShowBox(kDoneText, MB_OK | MB_ICONINFORMATION);
+  ShowBox(result.folderKept ? kKeptText + folder : std::string(kDoneText), MB_OK | MB_ICONINFORMATION);
   return kExitDone;
 }
 
-// Without a copy to finish the job: everything but ourselves goes now, we go at the next start
-// of Windows, and the message says so.
-int FinishInPlace(const std::string& folder) {
+// Without a copy to finish the job: what the log lists goes now, except ourselves; we and the
+// folders the installation made go at the next start of Windows, those only if empty by then.
+int FinishInPlace(const InstallLog& log) {
   const std::string self = path::OwnProgram();
-  if (!RemoveTreeExcept(folder, self)) return ReportResult(false, folder);
+  const RemovalResult result = RemoveInstalledItems(log, self);
   MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  for (const std::string& level : RemovableLevels(log)) MoveFileExA(level.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (!result.complete || result.folderKept) return ReportResult(result, log.folder);
   ShowBox(kAfterRestartText, MB_OK | MB_ICONINFORMATION);
   return kExitDone;
 }
 
 int UninstallFromInstallFolder() {
   const std::string folder = path::OwnFolder();
-  UninstallRecord record;
-  if (!LoadCheckedRecord(folder, record)) return Refuse();
+  RecordedInstallation installation;
+  const Refusal refusal = LoadInstallation(folder, installation);
+  if (refusal != Refusal::None) return Refuse(refusal, folder);
   if (!UserConfirms()) return kExitCancelled;
-  RemoveShortcuts(record.shortcuts);
-  RemoveProgramGroup(record.programGroup);
-  RemoveRegistryEntries();
+  RemoveShortcuts(installation.record.shortcuts);
+  RemoveProgramGroup(installation.record.programGroup);
+  RemoveUninstallEntry(path::OwnProgram());
   if (StartCleanupCopy(folder)) return kExitDone;
-  return FinishInPlace(folder);
+  return FinishInPlace(installation.log);
 }
 
 int FinishFromCleanupCopy(const CleanupRequest& request) {
   // Uninstall.exe in the folder stays locked until the first run has ended.
   WaitForSingleObject(request.original, kOriginalExitTimeoutMs);
-  // The record is checked again: the folder to remove comes from a command line.
-  UninstallRecord record;
-  if (!LoadCheckedRecord(request.folder, record)) return Refuse();
-  return ReportResult(RemoveInstallFolder(request.folder), request.folder);
+  // Checked again: the folder to remove comes from a command line.
+  RecordedInstallation installation;
+  const Refusal refusal = LoadInstallation(request.folder, installation);
+  if (refusal != Refusal::None) return Refuse(refusal, request.folder);
+  return ReportResult(RemoveInstalledItems(installation.log, std::string()), installation.log.folder);
 }
 
 }  // namespace

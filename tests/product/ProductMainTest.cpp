@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "installer/product/GbkPath.h"
-#include "installer/product/Removal.h"
 #include "tests/product/TestProcesses.h"
 
 namespace testing_product {
@@ -25,7 +24,7 @@ class MainProgramTest : public ::testing::Test {
     ASSERT_TRUE(MakeFolders(folder_));
     ASSERT_TRUE(CopyFileA(path::Join(TestFolder(), "会计从业资格.exe").c_str(), Program().c_str(), FALSE));
   }
-  void TearDown() override { product::RemoveTree(path::Folder(folder_)); }
+  void TearDown() override { RemoveFixtureTree(path::Folder(folder_)); }
 
   std::string Program() const { return path::Join(folder_, "会计从业资格.exe"); }
   std::string Mark() const { return path::Join(folder_, "started.mark"); }

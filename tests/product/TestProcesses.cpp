@@ -187,4 +187,34 @@ std::string ReadTextFile(const std::string& file) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+void RemoveFixtureTree(const std::string& folder) {
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(folder.c_str());
+    return;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    WIN32_FIND_DATAA entry;
+    rt::FindHandle search(FindFirstFileA(product::path::Join(folder, "*").c_str(), &entry));
+    if (search.Valid()) {
+      do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") RemoveFixtureTree(product::path::Join(folder, name));
+      } while (FindNextFileA(search.Get(), &entry));
+    }
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+  if (!CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) return false;
+  const DWORD attributes = GetFileAttributesA(link.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+  RemoveDirectoryA(link.c_str());
+  DeleteFileA(link.c_str());
+  return false;
+}
+
 }  // namespace testing_product

@@ -53,5 +53,11 @@ bool MakeFolders(const std::string& folder);
 bool WriteTextFile(const std::string& file, const std::string& text);
 std::string ReadTextFile(const std::string& file);
 bool Exists(const std::string& path);
+// Removes a fixture's folder with everything in it (links go as links), so that a failing test
+// leaves nothing behind. Only tests remove recursively; the product's programs never do.
+void RemoveFixtureTree(const std::string& folder);
+// Makes `link` a symbolic link to the folder `target`; false, with nothing made, where the
+// system makes none or does not report it as a link (a fixture must never walk into one).
+bool MakeFolderLink(const std::string& link, const std::string& target);
 
 }  // namespace testing_product

@@ -1,6 +1,7 @@
 // The uninstaller's building blocks on their own: GBK path handling, the record check, the
-// copy's command line and the removal helpers, on real files and real shell links.
+// copy's command line and the removal steps, on real files, real shell links and the registry.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 
 #include "installer/product/CleanupCopy.h"
 #include "installer/product/GbkPath.h"
+#include "installer/product/InstalledFiles.h"
 #include "installer/product/Removal.h"
 #include "installer/product/UninstallRecord.h"
 #include "tests/product/TestProcesses.h"
@@ -81,35 +83,141 @@ class RemovalTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = path::Join(TempFolder(), "veltaro-removal-" + std::to_string(GetCurrentProcessId()));
+    RemoveFixtureTree(root_);
     ASSERT_TRUE(MakeFolders(root_));
   }
-  void TearDown() override { product::RemoveTree(root_); }
+  void TearDown() override { RemoveFixtureTree(root_); }
   std::string root_;
 };
 
-TEST_F(RemovalTest, RemoveTreeTakesReadOnlyFilesAndNestedFolders) {
-  const std::string tree = path::Join(root_, "树");
-  ASSERT_TRUE(MakeFolders(path::Join(tree, "一\\二\\三")));
-  ASSERT_TRUE(WriteTextFile(path::Join(tree, "一\\二\\三\\文件.txt"), "x"));
-  const std::string locked = path::Join(tree, "一\\只读.txt");
-  ASSERT_TRUE(WriteTextFile(locked, "x"));
-  ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(SetFileAttributesA(path::Join(tree, "一\\二").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_TRUE(product::RemoveTree(tree));
-  EXPECT_FALSE(Exists(tree));
-  EXPECT_TRUE(product::RemoveTree(tree)) << "a missing folder counts as removed";
-  EXPECT_TRUE(Exists(root_));
+// An installation into <root>\选择\Veltaro\会计从业资格 that made the Veltaro level, as its log says.
+class InstalledItemsTest : public RemovalTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(RemovalTest::SetUp());
+    chosen_ = path::Join(root_, "选择");
+    log_.made = path::Join(chosen_, "Veltaro");
+    log_.folder = path::Join(log_.made, "会计从业资格");
+    log_.items = {{true, "题库"},
+                  {true, "题库\\乗章"},
+                  {false, "题库\\乗章\\第一章.dat"},
+                  {false, "题库\\只读.dat"},
+                  {false, "Uninstall.exe"}};
+    for (const product::InstalledItem& item : log_.items) {
+      ASSERT_TRUE(item.isFolder ? MakeFolders(In(item.path)) : WriteTextFile(In(item.path), "x")) << item.path;
+    }
+    ASSERT_TRUE(SetFileAttributesA(In("题库\\只读.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesA(In("题库\\乗章").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteTextFile(In("Uninstall.ini"), "[路径]\r\n"));
+    ASSERT_TRUE(product::WriteInstallLog(log_.folder, log_));
+  }
+
+  std::string In(const std::string& relative) const { return path::Join(log_.folder, relative); }
+
+  void ExpectProductFilesGone() const {
+    for (const char* file : {"题库\\乗章\\第一章.dat", "题库\\只读.dat", "Uninstall.exe", "Uninstall.ini", "Uninstall.log"}) {
+      EXPECT_FALSE(Exists(In(file))) << file;
+    }
+  }
+
+  std::string chosen_;  // the folder the user chose; it was there before
+  product::InstallLog log_;
+};
+
+TEST_F(InstalledItemsTest, RemovesWhatIsListedAndTheFoldersTheInstallationMade) {
+  const product::RemovalResult result = product::RemoveInstalledItems(log_, std::string());
+  EXPECT_TRUE(result.complete);
+  EXPECT_FALSE(result.folderKept);
+  ExpectProductFilesGone();
+  EXPECT_FALSE(Exists(log_.folder));
+  EXPECT_FALSE(Exists(log_.made));
+  EXPECT_TRUE(Exists(chosen_)) << "the installation did not make it";
 }
 
-TEST_F(RemovalTest, RemoveTreeExceptKeepsOneFile) {
-  const std::string keep = path::Join(root_, "Uninstall.exe");
-  ASSERT_TRUE(WriteTextFile(keep, "x"));
-  ASSERT_TRUE(WriteTextFile(path::Join(root_, "其他.dat"), "x"));
-  ASSERT_TRUE(MakeFolders(path::Join(root_, "子目录")));
-  EXPECT_TRUE(product::RemoveTreeExcept(root_, keep));
-  EXPECT_TRUE(Exists(keep));
-  EXPECT_FALSE(Exists(path::Join(root_, "其他.dat")));
-  EXPECT_FALSE(Exists(path::Join(root_, "子目录")));
+TEST_F(InstalledItemsTest, KeepsWhatTheUserAddedAndTheFoldersHoldingIt) {
+  ASSERT_TRUE(WriteTextFile(In("我的笔记.txt"), "mine"));
+  ASSERT_TRUE(MakeFolders(In("我的资料\\空")));
+  ASSERT_TRUE(WriteTextFile(In("题库\\笔记.txt"), "mine"));
+  const product::RemovalResult result = product::RemoveInstalledItems(log_, std::string());
+  EXPECT_TRUE(result.complete);
+  EXPECT_TRUE(result.folderKept);
+  ExpectProductFilesGone();
+  EXPECT_FALSE(Exists(In("题库\\乗章")));
+  EXPECT_TRUE(Exists(In("我的笔记.txt")));
+  EXPECT_TRUE(Exists(In("我的资料\\空"))) << "an unlisted folder stays even when empty";
+  EXPECT_TRUE(Exists(In("题库\\笔记.txt")));
+  EXPECT_TRUE(Exists(log_.made));
+}
+
+TEST_F(InstalledItemsTest, LeavesAFolderWhereAFileWasListed) {
+  ASSERT_TRUE(DeleteFileA(In("Uninstall.exe").c_str()));
+  ASSERT_TRUE(MakeFolders(In("Uninstall.exe")));
+  ASSERT_TRUE(WriteTextFile(In("Uninstall.exe\\用户.txt"), "mine"));
+  const product::RemovalResult result = product::RemoveInstalledItems(log_, std::string());
+  EXPECT_TRUE(result.complete);
+  EXPECT_TRUE(result.folderKept);
+  EXPECT_TRUE(Exists(In("Uninstall.exe\\用户.txt")));
+  EXPECT_FALSE(Exists(In("题库")));
+}
+
+TEST_F(InstalledItemsTest, NeverFollowsALinkInPlaceOfAListedFolder) {
+  // Someone's own files, and a link to them where the installation's folder was.
+  const std::string theirs = path::Join(root_, "别人的");
+  ASSERT_TRUE(MakeFolders(path::Join(theirs, "乗章")));
+  ASSERT_TRUE(WriteTextFile(path::Join(theirs, "乗章\\第一章.dat"), "theirs"));
+  ASSERT_TRUE(WriteTextFile(path::Join(theirs, "只读.dat"), "theirs"));
+  ASSERT_TRUE(SetFileAttributesA(In("题库\\只读.dat").c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(SetFileAttributesA(In("题库\\乗章").c_str(), FILE_ATTRIBUTE_NORMAL));
+  RemoveFixtureTree(In("题库"));
+  if (!MakeFolderLink(In("题库"), theirs)) {
+    GTEST_SKIP() << "no folder link to test with (Wine 8 makes none: its CreateSymbolicLink leaves nothing)";
+  }
+
+  const product::RemovalResult result = product::RemoveInstalledItems(log_, std::string());
+  EXPECT_TRUE(result.complete);
+  EXPECT_TRUE(Exists(path::Join(theirs, "乗章\\第一章.dat")));
+  EXPECT_TRUE(Exists(path::Join(theirs, "只读.dat")));
+  EXPECT_FALSE(Exists(In("题库"))) << "the link goes as a link";
+  EXPECT_FALSE(Exists(log_.folder));
+}
+
+TEST_F(InstalledItemsTest, KeepsTheRunningUninstallerAndFilesInUse) {
+  const std::string held = In("题库\\乗章\\第一章.dat");
+  rt::UniqueHandle holder(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder.Valid());
+  const product::RemovalResult result = product::RemoveInstalledItems(log_, In("Uninstall.exe"));
+  EXPECT_FALSE(result.complete);
+  EXPECT_TRUE(Exists(held));
+  EXPECT_TRUE(Exists(In("Uninstall.exe")));
+  EXPECT_FALSE(Exists(In("题库\\只读.dat")));
+  EXPECT_FALSE(Exists(In("Uninstall.log")));
+
+  holder.Close();
+  ASSERT_TRUE(DeleteFileA(held.c_str()));
+  ASSERT_TRUE(WriteTextFile(In("Uninstall.ini"), "[路径]\r\n"));
+  ASSERT_TRUE(product::WriteInstallLog(log_.folder, log_));
+  const product::RemovalResult second = product::RemoveInstalledItems(log_, In("Uninstall.exe"));
+  EXPECT_TRUE(second.complete);
+  EXPECT_FALSE(second.folderKept) << "only the kept uninstaller is left";
+  EXPECT_TRUE(Exists(In("Uninstall.exe")));
+  EXPECT_FALSE(Exists(In("题库")));
+}
+
+TEST(CreatedLevelsTest, ReachUpToTheMadeFolderAndNeverPastAProtectedOne) {
+  using Levels = std::vector<std::string>;
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b\\c", "C:\\a"), (Levels{"C:\\a\\b\\c", "C:\\a\\b", "C:\\a"}));
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b\\c", "c:\\A\\B"), (Levels{"C:\\a\\b\\c", "C:\\a\\b"}));
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:\\a\\b"), (Levels{"C:\\a\\b"}));
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", ""), (Levels{"C:\\a\\b"}));
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:\\x"), (Levels{"C:\\a\\b"}));
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:"), (Levels{"C:\\a\\b"}));
+
+  char profile[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)));
+  product::InstallLog log;
+  log.folder = path::Join(profile, "Veltaro\\会计从业资格");
+  log.made = path::Folder(profile);  // a log claiming the Users folder was made
+  EXPECT_EQ(product::RemovableLevels(log), (Levels{log.folder, path::Join(profile, "Veltaro")}));
 }
 
 TEST_F(RemovalTest, OnlyShellLinksCountAsShortcuts) {
@@ -149,7 +257,107 @@ TEST(UninstallRecordTest, ReadsTheThreeEntriesAndChecksTheFolder) {
   EXPECT_EQ(product::CheckUninstallRecord(record, folder), product::RecordProblem::NotDrivePath);
   record.folder = path::Folder(folder);
   EXPECT_EQ(product::CheckUninstallRecord(record, folder), product::RecordProblem::OtherFolder);
-  product::RemoveTree(folder);
+  RemoveFixtureTree(folder);
+}
+
+TEST_F(RemovalTest, LoadInstallationNeedsARecordAndALogOfThisVeryFolder) {
+  const std::string folder = path::Join(root_, "会计从业资格");
+  ASSERT_TRUE(MakeFolders(folder));
+  product::RecordedInstallation installation;
+  EXPECT_EQ(product::LoadInstallation(folder, installation), product::Refusal::BadRecord);
+  const std::string ini = path::Join(folder, "Uninstall.ini");
+  ASSERT_TRUE(WritePrivateProfileStringA("路径", "路径", folder.c_str(), ini.c_str()));
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+  EXPECT_EQ(product::LoadInstallation(folder, installation), product::Refusal::BadLog) << "no log";
+
+  product::InstallLog log;
+  log.folder = folder;
+  log.items = {{false, "Uninstall.exe"}};
+  ASSERT_TRUE(product::WriteInstallLog(folder, log));
+  EXPECT_EQ(product::LoadInstallation(folder, installation), product::Refusal::None);
+  EXPECT_EQ(installation.log.items.size(), 1u);
+
+  const std::string logFile = path::Join(folder, "Uninstall.log");
+  const std::string text = ReadTextFile(logFile);
+  ASSERT_TRUE(WriteTextFile(logFile, text.substr(0, text.find("end "))));
+  EXPECT_EQ(product::LoadInstallation(folder, installation), product::Refusal::BadLog) << "a cut log";
+
+  log.folder = root_;
+  ASSERT_TRUE(product::WriteInstallLog(folder, log));
+  EXPECT_EQ(product::LoadInstallation(folder, installation), product::Refusal::LogOfOtherFolder);
+
+  // Before any file is read: a system folder is refused whatever it holds.
+  char desktop[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop)));
+  EXPECT_EQ(product::LoadInstallation(desktop, installation), product::Refusal::ProtectedFolder);
+}
+
+// The uninstall entry as the installer writes it, with whatever else a test adds.
+class UninstallEntryTest : public ::testing::Test {
+ protected:
+  static constexpr char kOwnUninstaller[] = "C:\\Veltaro\\会计从业资格\\Uninstall.exe";
+
+  void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, product::kUninstallKey); }
+
+  void WriteEntry(const std::string& uninstallString) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, product::kUninstallKey);
+    Write("DisplayIcon", "C:\\Veltaro\\会计从业资格\\会计从业资格.exe");
+    Write("DisplayName", "Veltaro 会计从业考试题库");
+    Write("DisplayVersion", "V4.6");
+    Write("UninstallString", uninstallString);
+    Write("Publisher", "Veltaro");
+  }
+
+  void Write(const char* name, const std::string& value) {
+    rt::RegKey key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, product::kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              key.Receive(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>(value.size() + 1)),
+              ERROR_SUCCESS);
+  }
+
+  // The number of values under the key, or -1 when the key is gone.
+  static int ValueCount() {
+    rt::RegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, product::kUninstallKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return -1;
+    DWORD values = 0;
+    RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    return static_cast<int>(values);
+  }
+};
+
+TEST_F(UninstallEntryTest, TakesItsOwnValuesAndTheKeyOnceNothingElseIsLeft) {
+  ASSERT_NO_FATAL_FAILURE(WriteEntry(std::string("\"") + kOwnUninstaller + "\""));
+  EXPECT_TRUE(product::RemoveUninstallEntry("c:\\VELTARO\\会计从业资格\\.\\uninstall.exe")) << "the same file";
+  EXPECT_EQ(ValueCount(), -1);
+
+  ASSERT_NO_FATAL_FAILURE(WriteEntry(kOwnUninstaller));  // unquoted, as older installers wrote it
+  ASSERT_NO_FATAL_FAILURE(Write("Comments", "written by someone else"));
+  EXPECT_TRUE(product::RemoveUninstallEntry(kOwnUninstaller));
+  EXPECT_EQ(ValueCount(), 1) << "a value the installer did not write stays, and keeps the key";
+
+  ASSERT_NO_FATAL_FAILURE(WriteEntry(kOwnUninstaller));
+  rt::RegKey subkey;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(product::kUninstallKey) + "\\其他").c_str(), 0, nullptr, 0,
+                            KEY_WRITE, nullptr, subkey.Receive(), nullptr),
+            ERROR_SUCCESS);
+  subkey.Close();
+  EXPECT_TRUE(product::RemoveUninstallEntry(kOwnUninstaller));
+  EXPECT_EQ(ValueCount(), 0) << "a key with a subkey stays";
+}
+
+TEST_F(UninstallEntryTest, LeavesAnotherInstallationsEntryWhole) {
+  for (const char* other : {"\"D:\\其他\\会计从业资格\\Uninstall.exe\"", "\"C:\\Veltaro\\会计从业资格\\Uninstall.exe",
+                            "C:\\Veltaro\\Uninstall.exe", ""}) {
+    ASSERT_NO_FATAL_FAILURE(WriteEntry(other));
+    EXPECT_FALSE(product::RemoveUninstallEntry(kOwnUninstaller)) << other;
+    EXPECT_EQ(ValueCount(), 5) << other;
+  }
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, product::kUninstallKey);
+  EXPECT_FALSE(product::RemoveUninstallEntry(kOwnUninstaller)) << "no entry at all";
 }
 
 }  // namespace

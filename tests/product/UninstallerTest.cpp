@@ -1,5 +1,5 @@
 // Uninstall.exe run for real on a fake installation made the way the installer makes one:
-// files and folders, Uninstall.ini, shell links, a program group and registry keys.
+// files and folders, Uninstall.ini, Uninstall.log, shell links, a program group and registry keys.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -11,7 +11,7 @@
 
 #include "installer/product/CleanupCopy.h"
 #include "installer/product/GbkPath.h"
-#include "installer/product/Removal.h"
+#include "installer/product/InstallLog.h"
 #include "tests/product/TestProcesses.h"
 
 namespace testing_product {
@@ -24,6 +24,8 @@ constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kProductKey[] = "SOFTWARE\\Veltaro";
 constexpr char kConfirmText[] = "确定要卸载 Veltaro 会计从业考试题库 吗？";
 constexpr char kDoneText[] = "卸载完成";
+constexpr char kKeptText[] = "卸载完成。下面的文件夹中还有不属于本软件的文件，已保留：\r\n";
+constexpr char kAfterRestartText[] = "卸载完成。剩余的文件将在计算机重新启动后删除。";
 constexpr char kCaption[] = "Veltaro 会计从业考试题库";
 constexpr DWORD kExitDone = 0, kExitCancelled = 1, kExitRefused = 2, kExitIncomplete = 3;
 
@@ -67,6 +69,17 @@ bool KeyExists(const char* key) {
   return true;
 }
 
+std::string ReadMachineValue(const char* key, const char* name) {
+  rt::RegKey handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS) return std::string();
+  char value[1024] = {};
+  DWORD size = sizeof value - 1;
+  if (RegQueryValueExA(handle.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  return value;
+}
+
 bool WriteMachineValue(const char* key, const char* name, const std::string& value) {
   HKEY handle = nullptr;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
@@ -100,13 +113,13 @@ class FakeInstallation {
     // Whatever a failing test left behind goes; the root holds everything but the links,
     // the group and the keys.
     DeleteFileA(desktopLink.c_str());
-    product::RemoveTree(group);
-    product::RemoveTree(root);
+    RemoveFixtureTree(group);
+    RemoveFixtureTree(root);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProductKey);
   }
 
-  // Files, links, the group, the keys and the record with the given installation path.
+  // Files, links, the group, the keys, the log and the record with the given installation path.
   void Make(const std::string& recordedFolder) {
     ASSERT_TRUE(MakeFolders(path::Join(folder, "题库\\章节")));
     ASSERT_TRUE(MakeFolders(path::Folder(quickLaunchLink)));
@@ -122,10 +135,36 @@ class FakeInstallation {
     ASSERT_TRUE(SaveShellLink(quickLaunchLink, MainProgram()));
     ASSERT_TRUE(SaveShellLink(path::Join(group, "软件卸载.lnk"), Uninstaller()));
     ASSERT_TRUE(SaveShellLink(path::Join(group, "会计从业资格.lnk"), MainProgram()));
-    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "DisplayName", "Veltaro 会计从业考试题库"));
-    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "UninstallString", Uninstaller()));
+    ASSERT_NO_FATAL_FAILURE(WriteUninstallEntry(Uninstaller()));
     ASSERT_TRUE(WriteMachineValue(kProductKey, "URL", "http://www.veltaro.example/"));
-    WriteRecord(recordedFolder, desktopLink + "|" + quickLaunchLink, group);
+    ASSERT_TRUE(product::WriteInstallLog(folder, Log()));
+    WriteRecord(recordedFolder, AllShortcuts(), group);
+  }
+
+  // The five values the installer writes, its uninstaller named as `uninstaller`.
+  void WriteUninstallEntry(const std::string& uninstaller) {
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "DisplayIcon", MainProgram()));
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "DisplayName", "Veltaro 会计从业考试题库"));
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "DisplayVersion", "V4.6"));
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "UninstallString", "\"" + uninstaller + "\""));
+    ASSERT_TRUE(WriteMachineValue(kUninstallKey, "Publisher", "Veltaro"));
+  }
+
+  // What the installer lists: every folder and file it unpacked; the Veltaro level is its own.
+  product::InstallLog Log() const {
+    product::InstallLog log;
+    log.folder = folder;
+    log.made = productParent;
+    log.items = {{true, "题库"},           {true, "题库\\章节"},        {false, "题库\\章节\\第一章.dat"},
+                 {false, "题库\\只读.dat"}, {false, "设置.ini"},         {false, "Uninstall.exe"},
+                 {false, "会计从业资格.exe"}};
+    return log;
+  }
+
+  // Every shortcut the installer made, as it records them.
+  std::string AllShortcuts() const {
+    return desktopLink + "|" + path::Join(group, "会计从业资格.lnk") + "|" + path::Join(group, "软件卸载.lnk") + "|" +
+           quickLaunchLink;
   }
 
   void WriteRecord(const std::string& recordedFolder, const std::string& shortcuts, const std::string& programGroup) {
@@ -139,6 +178,7 @@ class FakeInstallation {
   std::string Uninstaller() const { return path::Join(folder, "Uninstall.exe"); }
   std::string MainProgram() const { return path::Join(folder, "会计从业资格.exe"); }
   std::string Record() const { return path::Join(folder, "Uninstall.ini"); }
+  std::string LogFile() const { return path::Join(folder, "Uninstall.log"); }
 
   // Everything the installer made is still in place.
   void ExpectUntouched() const {
@@ -148,8 +188,24 @@ class FakeInstallation {
     EXPECT_TRUE(Exists(desktopLink));
     EXPECT_TRUE(Exists(quickLaunchLink));
     EXPECT_TRUE(Exists(path::Join(group, "软件卸载.lnk")));
+    EXPECT_TRUE(Exists(Record()));
     EXPECT_TRUE(KeyExists(kUninstallKey));
     EXPECT_TRUE(KeyExists(kProductKey));
+  }
+
+  // The product's own files, the record, the log, the shortcuts, the group and the entry are gone.
+  void ExpectProductGone() const {
+    for (const product::InstalledItem& item : Log().items) {
+      if (item.isFolder) continue;
+      EXPECT_FALSE(Exists(path::Join(folder, item.path))) << item.path;
+    }
+    EXPECT_FALSE(Exists(Record()));
+    EXPECT_FALSE(Exists(LogFile()));
+    EXPECT_FALSE(Exists(desktopLink));
+    EXPECT_FALSE(Exists(quickLaunchLink));
+    EXPECT_FALSE(Exists(group));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(KeyExists(kProductKey)) << "the vendor's key is not the installer's to remove";
   }
 
   std::string root;             // private temporary root of this installation
@@ -172,13 +228,13 @@ void AnswerBox(DWORD root, const std::string& expectedText, int button) {
   EXPECT_FALSE(IsWindow(box)) << "the box stays after its answer";
 }
 
-// Answers the refusal box and checks that nothing was removed.
-void ExpectRefusal(FakeInstallation& installation) {
+// Answers the refusal box, which names what is wrong, and checks that nothing was removed.
+void ExpectRefusal(FakeInstallation& installation, const std::string& named = "Uninstall.ini") {
   Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
   HWND box = WaitForBox(uninstaller.id);
   ASSERT_NE(box, nullptr);
   EXPECT_NE(BoxText(box), kConfirmText) << "a bad record must not get as far as the question";
-  EXPECT_NE(BoxText(box).find("Uninstall.ini"), std::string::npos) << BoxText(box);
+  EXPECT_NE(BoxText(box).find(named), std::string::npos) << BoxText(box);
   Press(box, IDOK);
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitRefused);
   installation.ExpectUntouched();
@@ -205,17 +261,207 @@ TEST(UninstallerTest, YesRemovesEverythingTheInstallerMadeIncludingItself) {
   EXPECT_EQ(WaitForExit(copy.Get()), kExitDone);
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
 
+  installation.ExpectProductGone();
   EXPECT_FALSE(Exists(installation.folder));
-  EXPECT_FALSE(Exists(installation.productParent)) << "the empty Veltaro folder goes too";
+  EXPECT_FALSE(Exists(installation.productParent)) << "the Veltaro folder the installation made goes too";
   EXPECT_TRUE(Exists(path::Folder(installation.productParent))) << "the folder the user chose stays";
-  EXPECT_FALSE(Exists(installation.desktopLink));
-  EXPECT_FALSE(Exists(installation.quickLaunchLink));
-  EXPECT_FALSE(Exists(installation.group));
-  EXPECT_FALSE(KeyExists(kUninstallKey));
-  EXPECT_FALSE(KeyExists(kProductKey));
   // The copy's file goes with its last handle, when the copy ends.
   for (int i = 0; i < 40 && Exists(copyFile); ++i) Sleep(50);
   EXPECT_FALSE(Exists(copyFile)) << copyFile;
+}
+
+TEST(UninstallerTest, UserFilesInTheProductFolderSurviveAndTheBoxNamesTheFolder) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  const std::vector<std::string> mine = {path::Join(installation.folder, "我的笔记.txt"),
+                                         path::Join(installation.folder, "我的资料\\第一份.txt"),
+                                         path::Join(installation.folder, "题库\\批注.txt")};
+  ASSERT_TRUE(MakeFolders(path::Join(installation.folder, "我的资料")));
+  for (const std::string& file : mine) ASSERT_TRUE(WriteTextFile(file, "mine: " + file));
+
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+  HWND box = WaitForBox(uninstaller.id);
+  ASSERT_NE(box, nullptr);
+  UniqueHandle copy = OwnerProcess(box);
+  EXPECT_EQ(BoxText(box), kKeptText + installation.folder);
+  Press(box, IDOK);
+  EXPECT_EQ(WaitForExit(copy.Get()), kExitDone);
+
+  installation.ExpectProductGone();
+  for (const std::string& file : mine) EXPECT_EQ(ReadTextFile(file), "mine: " + file);
+  EXPECT_FALSE(Exists(path::Join(installation.folder, "题库\\章节"))) << "a listed folder left empty goes";
+  EXPECT_TRUE(Exists(installation.productParent));
+}
+
+TEST(UninstallerTest, LeavesTheUninstallEntryOfAnotherInstallation) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  const std::string other = "\"" + path::Join(installation.root, "另一安装\\Uninstall.exe") + "\"";
+  ASSERT_NO_FATAL_FAILURE(installation.WriteUninstallEntry(path::Join(installation.root, "另一安装\\Uninstall.exe")));
+
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kDoneText, IDOK));
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+
+  EXPECT_EQ(ReadMachineValue(kUninstallKey, "UninstallString"), other);
+  EXPECT_EQ(ReadMachineValue(kUninstallKey, "DisplayName"), "Veltaro 会计从业考试题库");
+  EXPECT_FALSE(Exists(installation.desktopLink));
+  for (int i = 0; i < 100 && Exists(installation.folder); ++i) Sleep(50);
+  EXPECT_FALSE(Exists(installation.folder));
+}
+
+TEST(UninstallerTest, RemovesNothingWhenTheLogIsMissingCutOrEdited) {
+  enum Spoil { kMissing, kCut, kOtherFolder, kWalksUp };
+  struct Case {
+    const char* what;
+    Spoil spoil;
+  };
+  for (const Case& c : {Case{"missing", kMissing}, Case{"cut", kCut}, Case{"names another folder", kOtherFolder},
+                        Case{"walks out of the folder", kWalksUp}}) {
+    SCOPED_TRACE(c.what);
+    FakeInstallation installation;
+    ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+    // Someone else's file, which a log gone wrong could name.
+    const std::string other = path::Join(installation.root, "别处");
+    const std::string theirs = path::Join(other, "重要.txt");
+    ASSERT_TRUE(MakeFolders(other));
+    ASSERT_TRUE(WriteTextFile(theirs, "keep me"));
+    product::InstallLog log = installation.Log();
+    const std::string text = product::FormatInstallLog(log);
+    switch (c.spoil) {
+      case kMissing: ASSERT_TRUE(DeleteFileA(installation.LogFile().c_str())); break;
+      case kCut: ASSERT_TRUE(WriteTextFile(installation.LogFile(), text.substr(0, text.find("F 设置.ini")))); break;
+      case kOtherFolder:
+        log.folder = other;
+        log.made.clear();
+        log.items = {{false, "重要.txt"}};
+        ASSERT_TRUE(product::WriteInstallLog(installation.folder, log));
+        break;
+      case kWalksUp:
+        log.items.push_back({false, "..\\..\\..\\别处\\重要.txt"});
+        ASSERT_TRUE(WriteTextFile(installation.LogFile(), product::FormatInstallLog(log)));
+        break;
+    }
+    ExpectRefusal(installation, "Uninstall.log");
+    EXPECT_TRUE(Exists(theirs));
+  }
+}
+
+TEST(UninstallerTest, RemovesNothingInAProtectedFolder) {
+  // Everyone's application-data folder stands for all the protected ones: a test may write there,
+  // and under Wine it is no link into the Linux home.
+  const std::string shared = SpecialFolder(CSIDL_COMMON_APPDATA);
+  ASSERT_FALSE(shared.empty());
+  const std::string data = path::Join(shared, "veltaro-test-" + std::to_string(GetCurrentProcessId()) + ".dat");
+  const std::string uninstaller = path::Join(shared, "Uninstall.exe");
+  const std::string record = path::Join(shared, "Uninstall.ini");
+  ASSERT_TRUE(CopyFileA(path::Join(TestFolder(), "Uninstall.exe").c_str(), uninstaller.c_str(), FALSE));
+  ASSERT_TRUE(WriteTextFile(data, "shared data"));
+  ASSERT_TRUE(WritePrivateProfileStringA("路径", "路径", shared.c_str(), record.c_str()));
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, record.c_str());
+  product::InstallLog log;
+  log.folder = shared;
+  log.items = {{false, "Uninstall.exe"}, {false, path::LastComponent(data)}};
+  ASSERT_TRUE(product::WriteInstallLog(shared, log));
+
+  Child child = Start(uninstaller, "", shared);
+  HWND box = WaitForBox(child.id);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(BoxText(box), kConfirmText);
+  EXPECT_NE(BoxText(box).find(shared), std::string::npos) << "the box names the folder: " << BoxText(box);
+  Press(box, IDOK);
+  EXPECT_EQ(WaitForExit(child.process.Get()), kExitRefused);
+  for (const std::string& file : {data, uninstaller, record, path::Join(shared, "Uninstall.log")}) {
+    EXPECT_TRUE(Exists(file)) << file;
+    DeleteFileA(file.c_str());
+  }
+}
+
+// Started the way the first run starts its temporary copy; a signalled event stands for the
+// first run, which has ended already.
+Child StartCleanupRun(const std::string& folder) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  UniqueHandle ended(CreateEventA(&inherit, TRUE, TRUE, nullptr));
+  const std::string program = path::Join(TestFolder(), "Uninstall.exe");
+  std::string line = "\"" + program + "\" /cleanup " +
+                     std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ended.Get()))) + " " +
+                     product::ToHex(folder);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  Child child;
+  if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, TempFolder().c_str(), &startup,
+                      &info)) {
+    ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
+    return child;
+  }
+  CloseHandle(info.hThread);
+  child.process.Reset(info.hProcess);
+  child.id = info.dwProcessId;
+  return child;
+}
+
+TEST(UninstallerTest, TheTemporaryCopyChecksTheRecordAgainBeforeRemovingAnything) {
+  for (bool logOfAnotherFolder : {true, false}) {
+    SCOPED_TRACE(logOfAnotherFolder ? "log of another folder" : "good log");
+    FakeInstallation installation;
+    ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+    if (logOfAnotherFolder) {
+      product::InstallLog log = installation.Log();
+      log.folder = installation.root;
+      log.made.clear();
+      ASSERT_TRUE(product::WriteInstallLog(installation.folder, log));
+    }
+    Child copy = StartCleanupRun(installation.folder);
+    HWND box = WaitForBox(copy.id);
+    ASSERT_NE(box, nullptr);
+    if (logOfAnotherFolder) {
+      EXPECT_NE(BoxText(box).find("Uninstall.log"), std::string::npos) << BoxText(box);
+      Press(box, IDOK);
+      EXPECT_EQ(WaitForExit(copy.process.Get()), kExitRefused);
+      installation.ExpectUntouched();
+      continue;
+    }
+    EXPECT_EQ(BoxText(box), kDoneText) << "the copy does not ask again";
+    Press(box, IDOK);
+    EXPECT_EQ(WaitForExit(copy.process.Get()), kExitDone);
+    EXPECT_FALSE(Exists(installation.folder));
+    EXPECT_TRUE(Exists(installation.desktopLink)) << "shortcuts are the first run's part";
+  }
+}
+
+TEST(UninstallerTest, WithoutATemporaryCopyItRemovesTheListedFilesAndLeavesItselfForTheRestart) {
+  for (bool userFile : {false, true}) {
+    SCOPED_TRACE(userFile ? "with a file of the user's" : "only the product");
+    FakeInstallation installation;
+    ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+    const std::string notes = path::Join(installation.folder, "我的笔记.txt");
+    if (userFile) ASSERT_TRUE(WriteTextFile(notes, "mine"));
+    // No temporary folder to copy into: TMP and TEMP name one that does not exist. The child
+    // takes the environment when it starts; ours is put back at once.
+    const std::string temp = TempFolder();
+    const std::string nowhere = path::Join(installation.root, "没有临时文件夹");
+    SetEnvironmentVariableA("TMP", nowhere.c_str());
+    SetEnvironmentVariableA("TEMP", nowhere.c_str());
+    Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    SetEnvironmentVariableA("TEMP", temp.c_str());
+
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerBox(uninstaller.id, userFile ? kKeptText + installation.folder : std::string(kAfterRestartText), IDOK));
+    EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+    EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+    EXPECT_TRUE(Exists(installation.Uninstaller())) << "a running program cannot delete itself";
+    EXPECT_FALSE(Exists(installation.MainProgram()));
+    EXPECT_FALSE(Exists(path::Join(installation.folder, "题库")));
+    EXPECT_FALSE(Exists(installation.Record()));
+    EXPECT_FALSE(Exists(installation.LogFile()));
+    EXPECT_EQ(Exists(notes), userFile);
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+  }
 }
 
 TEST(UninstallerTest, NoRemovesNothing) {
@@ -279,10 +525,9 @@ TEST(UninstallerTest, LeavesAloneRecordedPathsThatAreNotItsShortcutsOrGroup) {
   ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
   // A record edited to point at an ordinary file and at a folder outside the Start menu.
   const std::string notALink = path::Join(installation.root, "笔记.lnk");
-  const std::string outsideGroup = path::Join(installation.root, "资料");
+  const std::string outsideGroup = path::Join(installation.root, "资料");  // empty, yet not the group
   ASSERT_TRUE(WriteTextFile(notALink, "not a shell link"));
   ASSERT_TRUE(MakeFolders(outsideGroup));
-  ASSERT_TRUE(WriteTextFile(path::Join(outsideGroup, "重要.txt"), "keep me"));
   installation.WriteRecord(installation.folder, notALink + " | " + installation.desktopLink, outsideGroup);
 
   Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
@@ -291,10 +536,26 @@ TEST(UninstallerTest, LeavesAloneRecordedPathsThatAreNotItsShortcutsOrGroup) {
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
 
   EXPECT_TRUE(Exists(notALink));
-  EXPECT_TRUE(Exists(path::Join(outsideGroup, "重要.txt")));
+  EXPECT_TRUE(Exists(outsideGroup));
   EXPECT_FALSE(Exists(installation.desktopLink)) << "the real link in the list still goes";
   for (int i = 0; i < 100 && Exists(installation.folder); ++i) Sleep(50);
   EXPECT_FALSE(Exists(installation.folder));
+}
+
+TEST(UninstallerTest, KeepsAProgramGroupThatHoldsTheUsersOwnShortcut) {
+  FakeInstallation installation;
+  ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
+  const std::string own = path::Join(installation.group, "我的链接.lnk");
+  ASSERT_TRUE(SaveShellLink(own, path::Join(installation.root, "别处.exe")));
+
+  Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kDoneText, IDOK));
+  EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
+
+  EXPECT_TRUE(Exists(own));
+  EXPECT_FALSE(Exists(path::Join(installation.group, "软件卸载.lnk")));
+  EXPECT_FALSE(Exists(path::Join(installation.group, "会计从业资格.lnk")));
 }
 
 TEST(UninstallerTest, SaysSoWhenFilesInUseStay) {
