@@ -151,7 +151,7 @@ std::vector<std::string> FolderAndCreatedParents(const std::string& folder, cons
     levels.push_back(level);
     if (path::EqualIgnoringCase(level, made)) return levels;
   }
-  return {folder};
+  return {};  // the folder was there before the installation: it stays, as its parents do
 }
 
 std::vector<std::string> RemovableLevels(const InstallLog& log) {

@@ -18,15 +18,15 @@ struct RemovalResult {
 };
 
 // Removes from the log's folder the files the log lists, Uninstall.ini and the log itself, then
-// the listed folders deepest first and the installation folder when they are empty, then the
-// folder's parents up to the log's "made" folder when empty. `keep` (may be empty) is a file that
+// the listed folders deepest first when they are empty, then the installation folder and its
+// parents up to the log's "made" folder when the installation made them and they are empty. `keep` (may be empty) is a file that
 // stays: the running uninstaller when no copy can finish for it. Files still held are tried
 // again for a few seconds, as a program that has just ended may hold its files a moment longer.
 // The caller has checked that the log belongs to the folder it lies in.
 RemovalResult RemoveInstalledItems(const InstallLog& log, const std::string& keep);
 
-// `folder`, then each parent up to and including `made`, innermost first; only `folder` when
-// `made` is empty or is not `folder` or one of its parents.
+// `folder`, then each parent up to and including `made`, innermost first; none when `made` is
+// empty (the folder was there before the installation) or is not `folder` or one of its parents.
 std::vector<std::string> FolderAndCreatedParents(const std::string& folder, const std::string& made);
 
 // The log's folder and the parents it made, innermost first, up to the first that the folder

@@ -369,7 +369,7 @@ def uninstall(wine, folder, results):
     """Runs the installed uninstaller, answers 是, and returns the text of its closing box."""
     process = wine.start(folder + "\\Uninstall.exe")
     code, text = wine.driver("box", 30)
-    results.check(code == 0 and "卸载" in text, "the uninstaller asks first")
+    results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
     wine.driver("answer", IDYES)
     code, text = wine.driver("box", 60)
     wine.driver("answer", IDOK)
@@ -474,7 +474,7 @@ def scenario_uninstall(wine, shortcuts, record, results):
         os.remove(mark)
     process = wine.start(folder + "\\Uninstall.exe")
     code, text = wine.driver("box", 20)
-    results.check(code == 0 and "卸载" in text, "the uninstaller asks first")
+    results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
     wine.driver("answer", 6)
     code, text = wine.driver("box", 60)
     results.check(code == 0 and "卸载完成" in text, "the uninstaller reports it is done")

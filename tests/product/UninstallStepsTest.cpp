@@ -208,9 +208,9 @@ TEST(CreatedLevelsTest, ReachUpToTheMadeFolderAndNeverPastAProtectedOne) {
   EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b\\c", "C:\\a"), (Levels{"C:\\a\\b\\c", "C:\\a\\b", "C:\\a"}));
   EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b\\c", "c:\\A\\B"), (Levels{"C:\\a\\b\\c", "C:\\a\\b"}));
   EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:\\a\\b"), (Levels{"C:\\a\\b"}));
-  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", ""), (Levels{"C:\\a\\b"}));
-  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:\\x"), (Levels{"C:\\a\\b"}));
-  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:"), (Levels{"C:\\a\\b"}));
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", ""), Levels{});
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:\\x"), Levels{});
+  EXPECT_EQ(product::FolderAndCreatedParents("C:\\a\\b", "C:"), Levels{});
 
   char profile[MAX_PATH] = {};
   ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)));
