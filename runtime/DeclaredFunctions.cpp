@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
+#include "runtime/LibrarySearch.h"
 #include "runtime/Runtime.h"
 #include "runtime/RuntimeState.h"
 
@@ -19,6 +20,10 @@ LPCSTR ExportOf(const char* functionName) {
 
 HMODULE LoadNamedLibrary(const char* name) {
   if (std::strchr(name, ':')) return LoadLibraryA(name);
+  // A library the system has comes from the system folder: the program runs as administrator,
+  // often from Downloads, and a file of that name beside it must not stand in for it. Only a
+  // library of the program's own is looked for in the program folder first.
+  if (libsearch::SystemHasLibrary(name)) return libsearch::LoadSystemLibrary(name);
   std::string inProgramFolder = State().folderWithSlash + name;
   if (HMODULE module = LoadLibraryA(inProgramFolder.c_str())) return module;
   return LoadLibraryA(name);
@@ -43,7 +48,7 @@ void* ResolveDllFunction(uint32_t index) {
   LPCSTR exportName = ExportOf(function.functionName);
   if (!function.libraryName || !*function.libraryName) {
     for (const char* library : kStandardLibraries) {
-      HMODULE module = LoadLibraryA(library);
+      HMODULE module = libsearch::LoadSystemLibrary(library);
       if (!module) continue;
       if (FARPROC address = GetProcAddress(module, exportName)) {
         function.module = module;

@@ -1,6 +1,7 @@
 #include "window/EditBox.h"
 #include <commctrl.h>
 #include <cstdlib>
+#include "window/CommonControls.h"
 #include "window/BlockFields.h"
 #include "window/FontValue.h"
 #include "window/PicBox.h"
@@ -54,7 +55,7 @@ void EnsureCommonControls() {
   static bool done = false;
   if (done) return;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
-  done = InitCommonControlsEx(&controls) != FALSE;
+  done = comctl::InitCommonControlsEx(&controls) != FALSE;
 }
 
 // The password character as a text of one single- or double-byte character.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include "window/CommonControls.h"
 #include "window/PicBox.h"
 #include "window/WidgetLib3.h"
 
@@ -104,7 +105,7 @@ bool Horizontal(int32_t edge) { return edge == kTabsBottom || edge == kTabsTop; 
 
 bool RegisterPageControlClass() {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  window::comctl::InitCommonControlsEx(&controls);
   return window::RegisterSkinClass(kPageControlClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
 }
 

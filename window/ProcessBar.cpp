@@ -1,6 +1,7 @@
 #include "window/ProcessBar.h"
 #include <commctrl.h>
 #include <algorithm>
+#include "window/CommonControls.h"
 #include "window/BlockFields.h"
 #include "window/PicBox.h"
 
@@ -37,7 +38,7 @@ void EnsureProgressClass() {
   static bool done = false;
   if (done) return;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-  done = InitCommonControlsEx(&controls) != FALSE;
+  done = comctl::InitCommonControlsEx(&controls) != FALSE;
 }
 
 }  // namespace

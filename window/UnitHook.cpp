@@ -1,5 +1,6 @@
 #include "window/UnitHook.h"
 #include <commctrl.h>
+#include "window/CommonControls.h"
 #include "window/Events.h"
 #include "window/Pages.h"
 #include "window/WindowStore.h"
@@ -33,7 +34,7 @@ bool OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnFocusChange(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+  LRESULT result = comctl::DefSubclassProc(hwnd, message, wParam, lParam);
   UnitAt at = FindUnit(hwnd);
   if (at.window)
     RaiseEvent(at.window->Id(), at.window->UnitId(size_t(at.unit)),
@@ -69,7 +70,7 @@ bool IsColourMessage(UINT message) { return message >= WM_CTLCOLORMSGBOX && mess
 LRESULT OnChildNotification(HWND hwnd, HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT reflected = SendMessageA(child, kReflectBase + message, wParam, lParam);
   if (IsColourMessage(message) && reflected) return reflected;
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return comctl::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 void OnShowPage(HWND container) {
@@ -99,7 +100,7 @@ LRESULT HandleHooked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT
         return OnChildNotification(hwnd, child, message, wParam, lParam);
       break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return comctl::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK UnitHookProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
@@ -112,10 +113,10 @@ LRESULT CALLBACK UnitHookProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT OnNcDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id) {
-  RemoveWindowSubclass(hwnd, UnitHookProc, id);
+  comctl::RemoveWindowSubclass(hwnd, UnitHookProc, id);
   UnitAt at = FindUnit(hwnd);
   if (at.window) WindowStore::Instance().ForgetUnit(*at.window, size_t(at.unit));
-  LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+  LRESULT result = comctl::DefSubclassProc(hwnd, message, wParam, lParam);
   if (at.window && at.unit == 0) WindowStore::Instance().WindowDestroyed(*at.window);
   return result;
 }
@@ -123,7 +124,7 @@ LRESULT OnNcDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_
 }  // namespace
 
 void HookUnitWindow(HWND hwnd) {
-  if (hwnd) SetWindowSubclass(hwnd, UnitHookProc, kHookId, 0);
+  if (hwnd) comctl::SetWindowSubclass(hwnd, UnitHookProc, kHookId, 0);
 }
 
 }  // namespace window

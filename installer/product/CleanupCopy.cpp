@@ -1,5 +1,8 @@
 #include "installer/product/CleanupCopy.h"
 
+#include <ntsecapi.h>
+#include <sddl.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,11 +29,56 @@ rt::UniqueHandle InheritableSelf() {
   return rt::UniqueHandle(self);
 }
 
-// Opens the copy so that the system deletes it when the last handle on it closes.
+// Opens the copy so that the system deletes it when the last handle on it closes; the handle is
+// inherited by the copy.
 rt::UniqueHandle OpenDeleteOnClose(const std::string& file) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   return rt::UniqueHandle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
+
+// 16 hex digits from the system's random source; empty when it gives none.
+std::string RandomName() {
+  unsigned char bytes[8];
+  if (!RtlGenRandom(bytes, sizeof bytes)) return std::string();
+  return ToHex(std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
+}
+
+// Only the system and administrators may touch the copy's folder: the uninstaller runs as
+// administrator, and a program of the user's own must not slip a library in beside the copy.
+class AdministratorsOnly {
+ public:
+  AdministratorsOnly() {
+    ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
+                                                         &descriptor_, nullptr);
+  }
+  ~AdministratorsOnly() { LocalFree(descriptor_); }
+  AdministratorsOnly(const AdministratorsOnly&) = delete;
+  AdministratorsOnly& operator=(const AdministratorsOnly&) = delete;
+  SECURITY_ATTRIBUTES* Attributes() {
+    attributes_ = {sizeof attributes_, descriptor_, FALSE};
+    return descriptor_ ? &attributes_ : nullptr;
+  }
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_ = {};
+};
+
+// A new folder of ours under the temporary folder, named at random: a folder that already
+// exists, perhaps made beforehand with a library in it, is never used.
+std::string CreateCopyFolder() {
+  const std::string temp = TempFolder();
+  if (temp.empty()) return std::string();
+  AdministratorsOnly security;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const std::string name = RandomName();
+    if (name.empty()) return std::string();
+    const std::string folder = path::Join(temp, kCopyFolderPrefix + name);
+    if (CreateDirectoryA(folder.c_str(), security.Attributes())) return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
+  }
+  return std::string();
 }
 
 bool StartCopy(const std::string& copy, HANDLE original, const std::string& folder, const std::string& workFolder) {
@@ -40,8 +88,6 @@ bool StartCopy(const std::string& copy, HANDLE original, const std::string& fold
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  // The copy works in the temporary folder: a current folder inside the installation would
-  // keep that folder from being deleted.
   if (!CreateProcessA(copy.c_str(), &text[0], nullptr, nullptr, TRUE, 0, nullptr, workFolder.c_str(), &startup,
                       &process)) {
     return false;
@@ -72,29 +118,36 @@ const char* SkipProgramName(const char* commandLine) {
   return p;
 }
 
-}  // namespace
-
-std::string CleanupCopyPath(DWORD processId) {
-  const std::string temp = TempFolder();
-  if (temp.empty()) return std::string();
-  return path::Join(temp, "Veltaro-Uninstall-" + std::to_string(processId) + ".exe");
-}
-
-bool StartCleanupCopy(const std::string& folder) {
-  const std::string copy = CleanupCopyPath(GetCurrentProcessId());
-  if (copy.empty() || !CopyFileA(path::OwnProgram().c_str(), copy.c_str(), FALSE)) return false;
+// Copies this program into `copyFolder` and starts the copy on `folder`.
+bool CopyAndStart(const std::string& copyFolder, const std::string& folder) {
+  const std::string copy = path::Join(copyFolder, path::LastComponent(path::OwnProgram()));
+  if (!CopyFileA(path::OwnProgram().c_str(), copy.c_str(), TRUE)) return false;
   SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only copy could not be deleted
-  rt::UniqueHandle deleteOnClose = OpenDeleteOnClose(copy);
-  if (!deleteOnClose.Valid()) {
+  rt::UniqueHandle copyGoes = OpenDeleteOnClose(copy);
+  if (!copyGoes.Valid()) {
     DeleteFileA(copy.c_str());
     return false;
   }
   rt::UniqueHandle self = InheritableSelf();
-  if (!self.Valid()) return false;  // closing deleteOnClose removes the copy
-  const bool started = StartCopy(copy, self.Get(), folder, path::Folder(copy));
-  // Our handles close here either way: a started copy holds its own inherited ones, and a copy
-  // that did not start is deleted with the last handle on it.
-  return started;
+  if (!self.Valid()) return false;  // closing copyGoes removes the copy
+  // The copy works in the temporary folder: a current folder inside the installation would keep
+  // that folder from being deleted, and one inside its own folder would keep that one.
+  if (!StartCopy(copy, self.Get(), folder, path::Folder(copyFolder))) return false;
+  // The copy's file outlives every handle on it until the copy's image is gone, so nothing that
+  // runs can remove the folder after it: the system does, empty, at its next start.
+  MoveFileExA(copyFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // Our handles close here: the started copy holds its own inherited ones.
+  return true;
+}
+
+}  // namespace
+
+bool StartCleanupCopy(const std::string& folder) {
+  const std::string copyFolder = CreateCopyFolder();
+  if (copyFolder.empty()) return false;
+  if (CopyAndStart(copyFolder, folder)) return true;
+  RemoveDirectoryA(copyFolder.c_str());  // the copy's file went with its handle
+  return false;
 }
 
 // The blank-separated words of a command line.

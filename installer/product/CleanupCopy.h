@@ -1,10 +1,12 @@
 // Finishing an uninstall from a copy of the uninstaller outside the installation folder.
 //
 // A running program cannot delete its own file, and Uninstall.exe lives in the folder it has to
-// remove. So it copies itself to the temporary folder and starts the copy, which waits for the
-// original to end and then removes the whole installation folder. The copy is opened with
-// delete-on-close and that handle is inherited by the copy itself, so the system deletes the
-// copy's file when the copy ends: nothing is left behind.
+// remove. So it copies itself into a new folder with a random name under the temporary folder
+// (never a fixed name: anyone can put files in the temporary folder, and a library beside the
+// copy could be loaded by it) and starts the copy, which waits for the original to end and then
+// removes the whole installation folder. The copy is opened with delete-on-close and that handle
+// is inherited by the copy itself, so the system deletes the copy's file when the copy ends. Its
+// folder, empty then, is left to the system to remove at the next start of Windows.
 #pragma once
 #include <windows.h>
 
@@ -19,10 +21,10 @@ struct CleanupRequest {
   std::string folder;         // the installation folder to remove
 };
 
-// Where the copy started by process `processId` lives: %TEMP%\Veltaro-Uninstall-<pid>.exe.
-std::string CleanupCopyPath(DWORD processId);
+// The copy's folder is %TEMP%\Veltaro-Uninstall-<16 random hex digits>.
+constexpr char kCopyFolderPrefix[] = "Veltaro-Uninstall-";
 
-// Copies this program to the temporary folder and starts it on `folder`; false when the copy
+// Copies this program into a new folder and starts it on `folder`; false when the copy
 // could not be made or started (nothing is left behind then).
 bool StartCleanupCopy(const std::string& folder);
 

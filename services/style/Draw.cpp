@@ -46,11 +46,13 @@ void Outline(HDC dc, const RECT& r, COLORREF colour) {
   Fill(dc, {r.right - 1, r.top, r.right, r.bottom}, colour);
 }
 
+// Gradients come from gdi32's GdiGradientFill, which msimg32's GradientFill only forwards to:
+// gdi32 is one of the system's known libraries, msimg32 would be looked for beside the program.
 void VerticalGradient(HDC dc, const RECT& area, COLORREF top, COLORREF bottom) {
   if (area.right <= area.left || area.bottom <= area.top) return;
   TRIVERTEX vertices[2] = {Vertex(area.left, area.top, top), Vertex(area.right, area.bottom, bottom)};
   GRADIENT_RECT rect{0, 1};
-  GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 void StopsGradient(HDC dc, const RECT& area, const ColourGroup& stops, bool reversed) {
@@ -75,7 +77,7 @@ void CornerGradient(HDC dc, const RECT& area, const ColourGroup& corners) {
     const COLORREF right = MixColour(corners[1], corners[3], row, height - 1);
     TRIVERTEX vertices[2] = {Vertex(area.left, area.top + row, left), Vertex(area.right, area.top + row + 1, right)};
     GRADIENT_RECT rect{0, 1};
-    GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
+    GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
   }
 }
 

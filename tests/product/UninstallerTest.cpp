@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -216,6 +217,46 @@ class FakeInstallation {
   std::string group;            // program group in the Start menu
 };
 
+bool IsCopyFolderName(const std::string& name) {
+  const std::string prefix = product::kCopyFolderPrefix;
+  if (name.size() != prefix.size() + 16 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return name.find_first_not_of("0123456789ABCDEF", prefix.size()) == std::string::npos;
+}
+
+// The uninstaller copies' folders under %TEMP%, by name.
+std::vector<std::string> CopyFolders() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path::Join(TempFolder(), "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (IsCopyFolderName(found.cFileName)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+std::string ImageOf(HANDLE process) {
+  char image[MAX_PATH * 2] = {};
+  DWORD size = sizeof image;
+  if (!QueryFullProcessImageNameA(process, 0, image, &size)) return std::string();
+  return std::string(image, size);
+}
+
+// The files and folders the system is to remove or rename at its next start.
+std::string PendingAtRestart() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key))
+    return std::string();
+  std::string value(65536, '\0');
+  DWORD size = static_cast<DWORD>(value.size());
+  if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(&value[0]), &size))
+    size = 0;
+  RegCloseKey(key);
+  value.resize(size);
+  return value;
+}
+
 // Answers the box that the uninstaller's process tree shows next, checking its text.
 void AnswerBox(DWORD root, const std::string& expectedText, int button) {
   HWND box = WaitForBox(root);
@@ -230,6 +271,7 @@ void AnswerBox(DWORD root, const std::string& expectedText, int button) {
 
 // Answers the refusal box, which names what is wrong, and checks that nothing was removed.
 void ExpectRefusal(FakeInstallation& installation, const std::string& named = "Uninstall.ini") {
+  const std::vector<std::string> copiesBefore = CopyFolders();
   Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
   HWND box = WaitForBox(uninstaller.id);
   ASSERT_NE(box, nullptr);
@@ -238,7 +280,7 @@ void ExpectRefusal(FakeInstallation& installation, const std::string& named = "U
   Press(box, IDOK);
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitRefused);
   installation.ExpectUntouched();
-  EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+  EXPECT_EQ(CopyFolders(), copiesBefore) << "no copy is made";
 }
 
 TEST(UninstallerTest, YesRemovesEverythingTheInstallerMadeIncludingItself) {
@@ -255,8 +297,14 @@ TEST(UninstallerTest, YesRemovesEverythingTheInstallerMadeIncludingItself) {
   EXPECT_NE(GetProcessId(copy.Get()), uninstaller.id);
   EXPECT_EQ(BoxText(done), kDoneText);
   EXPECT_FALSE(Exists(installation.folder)) << "the folder must be gone before the box says so";
-  const std::string copyFile = product::CleanupCopyPath(uninstaller.id);
-  EXPECT_TRUE(Exists(copyFile)) << "the copy runs from " << copyFile;
+  // The copy runs from a new folder of its own with a random name, not from the temporary
+  // folder itself, where anyone could put a library beside it.
+  const std::string copyFile = ImageOf(copy.Get());
+  const std::string copyFolder = path::Folder(copyFile);
+  const std::string copyFolderName = path::LastComponent(copyFolder);
+  EXPECT_TRUE(path::SameFolder(path::Folder(copyFolder), TempFolder())) << copyFile;
+  EXPECT_TRUE(IsCopyFolderName(copyFolderName)) << copyFile;
+  EXPECT_EQ(path::LastComponent(copyFile), "Uninstall.exe");
   Press(done, IDOK);
   EXPECT_EQ(WaitForExit(copy.Get()), kExitDone);
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
@@ -265,9 +313,12 @@ TEST(UninstallerTest, YesRemovesEverythingTheInstallerMadeIncludingItself) {
   EXPECT_FALSE(Exists(installation.folder));
   EXPECT_FALSE(Exists(installation.productParent)) << "the Veltaro folder the installation made goes too";
   EXPECT_TRUE(Exists(path::Folder(installation.productParent))) << "the folder the user chose stays";
-  // The copy's file goes with its last handle, when the copy ends.
+  // The copy's file goes with its last handle, when the copy ends; its empty folder goes when
+  // the system starts next.
   for (int i = 0; i < 40 && Exists(copyFile); ++i) Sleep(50);
   EXPECT_FALSE(Exists(copyFile)) << copyFile;
+  EXPECT_TRUE(RemoveDirectoryA(copyFolder.c_str())) << "nothing is left in " << copyFolder;
+  EXPECT_NE(PendingAtRestart().find(copyFolderName), std::string::npos) << "the system removes " << copyFolder;
 }
 
 TEST(UninstallerTest, UserFilesInTheProductFolderSurviveAndTheBoxNamesTheFolder) {
@@ -465,6 +516,7 @@ TEST(UninstallerTest, WithoutATemporaryCopyItRemovesTheListedFilesAndLeavesItsel
 }
 
 TEST(UninstallerTest, NoRemovesNothing) {
+  const std::vector<std::string> copiesBefore = CopyFolders();
   FakeInstallation installation;
   ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
   Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
@@ -472,7 +524,7 @@ TEST(UninstallerTest, NoRemovesNothing) {
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitCancelled);
   installation.ExpectUntouched();
   EXPECT_TRUE(Exists(installation.Record()));
-  EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+  EXPECT_EQ(CopyFolders(), copiesBefore) << "no copy is made";
 }
 
 TEST(UninstallerTest, RefusesRecordsThatDoNotNameItsOwnFolder) {

@@ -83,6 +83,14 @@ int MissingLibrary() {
   return 0;
 }
 
+// A copy of testdll named msimg32.dll lies beside the program: it must not stand in for the
+// system's msimg32, which has no "TestAnswer".
+int SystemLibraryBesideProgram() {
+  InitialiseRuntime();
+  Say("answer " + std::to_string(rt::CallDeclared(7)));  // "msimg32" / "TestAnswer"
+  return 0;
+}
+
 int StartWindowMissing() {
   InitialiseRuntime();
   rt::OpenStartWindow(0x52010001);
@@ -103,6 +111,7 @@ const std::map<std::string, testsupport::ChildCase>& ChildCases() {
       {"missing-named-export", MissingNamedExport},
       {"missing-standard-export", MissingStandardExport},
       {"missing-library", MissingLibrary},
+      {"system-library-beside-program", SystemLibraryBesideProgram},
       {"start-window-missing", StartWindowMissing},
   };
   return cases;

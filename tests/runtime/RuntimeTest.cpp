@@ -33,7 +33,7 @@ TEST(ProgramImage, HeaderDescribesThisProgram) {
   EXPECT_EQ(3u, header.programKind);
   EXPECT_EQ(0x10230u, header.highestSerial);
   EXPECT_EQ(2u, header.libraryCount);
-  EXPECT_EQ(7u, header.dllCount);
+  EXPECT_EQ(8u, header.dllCount);
   EXPECT_STREQ("", header.dllLibraryNames[0]);
   EXPECT_STREQ("PostMessageA", header.dllFunctionNames[0]);
   EXPECT_STREQ("#123", header.dllFunctionNames[3]);
@@ -316,6 +316,25 @@ TEST(DeclaredFunctions, MissingFunctionsNameWhatWasDeclared) {
   auto library = RunChild("missing-library");
   ASSERT_EQ(1u, library.boxes.size());
   EXPECT_TRUE(Contains(library.boxes[0].text, "无法找到指定DLL库文件“no_such_library”中的输出命令“Anything”"));
+}
+
+TEST(DeclaredFunctions, ASystemLibraryComesFromTheSystemFolderNotTheProgramFolder) {
+  const std::string planted = testsupport::ExecutableFolder() + "msimg32.dll";
+  ASSERT_TRUE(CopyFileA((testsupport::ExecutableFolder() + "testdll.dll").c_str(), planted.c_str(), FALSE));
+  // Windows loads a file named by its full path as it is; Wine takes its own msimg32 instead
+  // unless told to prefer the file, so this program is told (Windows has no such key).
+  const char kOverrides[] = "Software\\Wine\\AppDefaults\\runtime_test.exe\\DllOverrides";
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+  RegSetValueExA(key, "msimg32", 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+  RegCloseKey(key);
+  auto result = RunChild("system-library-beside-program");
+  RegDeleteKeyA(HKEY_CURRENT_USER, kOverrides);
+  DeleteFileA(planted.c_str());
+  EXPECT_FALSE(Contains(result.output, "answer 42")) << "the planted copy was loaded";
+  EXPECT_EQ(0xFFFFFFFFu, result.exitCode);
+  ASSERT_EQ(1u, result.boxes.size());
+  EXPECT_TRUE(Contains(result.boxes[0].text, "无法找到指定DLL库文件“msimg32”中的输出命令“TestAnswer”"));
 }
 
 }  // namespace
