@@ -91,11 +91,13 @@ def install(wine, exe, results, artifacts, what):
     return finished
 
 
-def uninstall(wine, folder, results, what):
-    """Uninstall.exe from the installation folder, answered yes, until its copy has removed it."""
+def uninstall(wine, folder, results, what, planted=()):
+    """Uninstall.exe from the installation folder, answered yes, until its copy has removed it.
+    Libraries planted in the folder are not the product's: the uninstaller keeps them, and the
+    folder with them."""
     process = wine.start(folder + "\\Uninstall.exe")
     code, text = wine.driver("box", 30)
-    asked = results.check(code == 0 and "卸载" in text, f"{what}: the uninstaller asks first")
+    asked = results.check(code == 0 and "确定要卸载" in text, f"{what}: the uninstaller asks first")
     if asked:
         wine.driver("answer", 6)
         code, text = wine.driver("box", 60)
@@ -105,10 +107,15 @@ def uninstall(wine, folder, results, what):
         process.wait(timeout=60)
     except subprocess.TimeoutExpired:
         process.kill()
+    target = wine.unix_path(folder)
+    if planted:
+        left = sorted(os.listdir(target)) if os.path.isdir(target) else []
+        results.check(left == sorted(planted), f"{what}: only the planted libraries are left ({left[:5]})")
+        return
     deadline = time.time() + 60
-    while os.path.exists(wine.unix_path(folder)) and time.time() < deadline:
+    while os.path.exists(target) and time.time() < deadline:
         time.sleep(1)
-    results.check(not os.path.exists(wine.unix_path(folder)), f"{what}: the installation folder is gone")
+    results.check(not os.path.exists(target), f"{what}: the installation folder is gone")
 
 
 def run_copy_mode(wine, copy, results, what):
@@ -265,7 +272,7 @@ def markers(wine, small, marker, names, early, results, artifacts):
     if installed:
         plant(marker, wine.unix_path(folder), names)
         plant(marker, wine.unix_path(temp), names)
-        uninstall(wine, folder, results, "markers")
+        uninstall(wine, folder, results, "markers", planted=names)
         check_markers(marks, results, "Uninstall.exe and its copy, with libraries planted in the installation and temporary folders")
 
     # The copy's folder is new and named at random, so nothing can be planted there beforehand;

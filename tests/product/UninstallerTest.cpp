@@ -489,7 +489,9 @@ TEST(UninstallerTest, WithoutATemporaryCopyItRemovesTheListedFilesAndLeavesItsel
     FakeInstallation installation;
     ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
     const std::string notes = path::Join(installation.folder, "我的笔记.txt");
-    if (userFile) ASSERT_TRUE(WriteTextFile(notes, "mine"));
+    if (userFile) {
+      ASSERT_TRUE(WriteTextFile(notes, "mine"));
+    }
     // No temporary folder to copy into: TMP and TEMP name one that does not exist. The child
     // takes the environment when it starts; ours is put back at once.
     const std::string temp = TempFolder();
@@ -504,7 +506,7 @@ TEST(UninstallerTest, WithoutATemporaryCopyItRemovesTheListedFilesAndLeavesItsel
     ASSERT_NO_FATAL_FAILURE(
         AnswerBox(uninstaller.id, userFile ? kKeptText + installation.folder : std::string(kAfterRestartText), IDOK));
     EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
-    EXPECT_FALSE(Exists(product::CleanupCopyPath(uninstaller.id)));
+    EXPECT_FALSE(Exists(nowhere)) << "no temporary folder is made for a copy";
     EXPECT_TRUE(Exists(installation.Uninstaller())) << "a running program cannot delete itself";
     EXPECT_FALSE(Exists(installation.MainProgram()));
     EXPECT_FALSE(Exists(path::Join(installation.folder, "题库")));
