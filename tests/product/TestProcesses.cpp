@@ -63,13 +63,14 @@ Child::~Child() {
   }
 }
 
-Child Start(const std::string& program, const std::string& arguments, const std::string& workFolder) {
+Child Start(const std::string& program, const std::string& arguments, const std::string& workFolder,
+            bool inheritHandles) {
   std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
   Child child;
-  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, 0, nullptr,
                       workFolder.empty() ? nullptr : workFolder.c_str(), &startup, &info)) {
     ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
     return child;

@@ -24,8 +24,10 @@ struct Child {
   DWORD id = 0;
 };
 
-// Starts `program` with `arguments` in `workFolder`; fails the test when it cannot.
-Child Start(const std::string& program, const std::string& arguments, const std::string& workFolder);
+// Starts `program` with `arguments` in `workFolder`, handing it our inheritable handles when
+// asked; fails the test when it cannot.
+Child Start(const std::string& program, const std::string& arguments, const std::string& workFolder,
+            bool inheritHandles = false);
 
 // Waits for the process to end; its exit code, or STILL_ACTIVE when it did not end in time.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 20000);

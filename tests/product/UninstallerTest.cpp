@@ -436,22 +436,10 @@ Child StartCleanupRun(const std::string& folder) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   UniqueHandle ended(CreateEventA(&inherit, TRUE, TRUE, nullptr));
   const std::string program = path::Join(TestFolder(), "Uninstall.exe");
-  std::string line = "\"" + program + "\" /cleanup " +
-                     std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ended.Get()))) + " " +
-                     product::ToHex(folder);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  Child child;
-  if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, TempFolder().c_str(), &startup,
-                      &info)) {
-    ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
-    return child;
-  }
-  CloseHandle(info.hThread);
-  child.process.Reset(info.hProcess);
-  child.id = info.dwProcessId;
-  return child;
+  const std::string arguments = "/cleanup " +
+                                std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ended.Get()))) +
+                                " " + product::ToHex(folder);
+  return Start(program, arguments, TempFolder(), true);
 }
 
 TEST(UninstallerTest, TheTemporaryCopyChecksTheRecordAgainBeforeRemovingAnything) {
