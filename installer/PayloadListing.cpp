@@ -5,7 +5,9 @@
 #include <unordered_set>
 
 #include "installer/product/GbkPath.h"
+#include "services/zip/EntryName.h"
 #include "services/zip/GbkPath.h"
+#include "services/zip/LittleEndian.h"
 #include "services/zip/ZipReader.h"
 
 namespace installer {
@@ -14,8 +16,8 @@ namespace {
 constexpr uint32_t kEndRecordSignature = 0x06054B50, kCentralSignature = 0x02014B50;
 constexpr size_t kEndRecordSize = 22, kCentralSize = 46, kLongestComment = 0xFFFF;
 
-uint32_t Read16(const unsigned char* at) { return at[0] | at[1] << 8; }
-uint32_t Read32(const unsigned char* at) { return Read16(at) | Read16(at + 2) << 16; }
+using ziplib::Read16;
+using ziplib::Read32;
 
 // The end record nearest the end of the archive, or null.
 const unsigned char* FindEndRecord(const unsigned char* archive, size_t size) {
@@ -61,8 +63,11 @@ bool ListPayload(const unsigned char* archive, size_t size, std::vector<product:
     const size_t nameLength = Read16(record + 28), extraLength = Read16(record + 30), commentLength = Read16(record + 32);
     const size_t recordSize = kCentralSize + nameLength + extraLength + commentLength;
     if (directoryEnd - at < recordSize) return false;
-    const std::string stored(reinterpret_cast<const char*>(record + kCentralSize), nameLength);
-    // The unpack decides the same way what is a folder and where each entry lands.
+    // The unpack decides the same way what each entry is called, what is a folder and where
+    // each entry lands.
+    std::string stored;
+    const std::string_view rawName(reinterpret_cast<const char*>(record + kCentralSize), nameLength);
+    if (!ziplib::EntryNameInCodePage(rawName, Read16(record + 8), &stored)) return false;
     const bool isFolder = ziplib::AttributesFromExternal(Read32(record + 38), stored.c_str()) & 0x10;
     const std::string relative = product::path::WithoutTrailingSeparators(ziplib::gbk::SlashesToBackslashes(stored));
     if (!product::IsContainedRelativePath(relative)) return false;

@@ -77,6 +77,9 @@ bool SetFileAttrs(const std::string& file, int32_t attributes) {
 bool WriteRegistryValue(int32_t root, const char* fullPath, const std::string& value) {
   return Logical(Call(corelib::WriteRegistryValue, {rt::IntArg(root), rt::TextArg(fullPath), Text(value)}));
 }
+bool WriteRegistryValue(int32_t root, const char* fullPath, int32_t value) {
+  return Logical(Call(corelib::WriteRegistryValue, {rt::IntArg(root), rt::TextArg(fullPath), rt::IntArg(value)}));
+}
 bool WriteIniEntry(const std::string& file, const char* section, const char* name, const std::string& value) {
   return Logical(Call(corelib::WriteIniEntry, {Text(file), rt::TextArg(section), rt::TextArg(name), Text(value)}));
 }

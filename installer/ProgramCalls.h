@@ -17,6 +17,7 @@ bool WriteBytesToFile(const std::string& file, const void* bytes);
 bool RemoveFile(const std::string& file);
 bool SetFileAttrs(const std::string& file, int32_t attributes);
 bool WriteRegistryValue(int32_t root, const char* fullPath, const std::string& value);
+bool WriteRegistryValue(int32_t root, const char* fullPath, int32_t value);  // a REG_DWORD
 bool WriteIniEntry(const std::string& file, const char* section, const char* name, const std::string& value);
 int32_t ShowMessageBox(const char* text, int32_t style, const char* title);
 bool RunProgram(const std::string& commandLine, bool wait, int32_t showMode);

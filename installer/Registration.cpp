@@ -24,6 +24,9 @@ bool EntryExists() {
   return true;
 }
 
+// The room the unpacked product takes, as the list of programs shows it: whole KiB, rounded up.
+int32_t EstimatedSizeInKiB() { return static_cast<int32_t>((pool::kPayloadUnpackedSize + 1023) / 1024); }
+
 std::string Quoted(const std::string& path) { return pool::Text(pool::Quote) + path + pool::Text(pool::Quote); }
 
 }  // namespace
@@ -42,6 +45,18 @@ bool Registration::Register(const std::string& folder) {
   };
   for (const auto& value : values) {
     if (!WriteRegistryValue(kLocalMachine, pool::Text(value.path), value.value)) return false;
+  }
+  if (!WriteRegistryValue(kLocalMachine, pool::Text(pool::InstallLocationPath), folder)) return false;
+  const struct {
+    uint32_t path;
+    int32_t value;
+  } numbers[] = {
+      {pool::EstimatedSizePath, EstimatedSizeInKiB()},
+      {pool::NoModifyPath, 1},
+      {pool::NoRepairPath, 1},
+  };
+  for (const auto& number : numbers) {
+    if (!WriteRegistryValue(kLocalMachine, pool::Text(number.path), number.value)) return false;
   }
   return true;
 }

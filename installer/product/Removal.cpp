@@ -17,8 +17,9 @@ constexpr unsigned char kShellLinkHeader[20] = {0x4C, 0x00, 0x00, 0x00, 0x01, 0x
                                                 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
 // The values the installer writes under the uninstall key, and no others.
-constexpr const char* kInstallerValues[] = {"DisplayIcon", "DisplayName", "DisplayVersion", "UninstallString",
-                                            "Publisher"};
+constexpr const char* kInstallerValues[] = {"DisplayIcon",     "DisplayName",   "DisplayVersion",
+                                            "UninstallString", "Publisher",     "InstallLocation",
+                                            "EstimatedSize",   "NoModify",      "NoRepair"};
 constexpr char kUninstallStringValue[] = "UninstallString";
 
 bool DeleteFileEvenIfReadOnly(const std::string& file) {

@@ -1,5 +1,7 @@
 // Which stored entry names may be joined to the target folder.
 #pragma once
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ziplib {
@@ -9,5 +11,18 @@ namespace ziplib {
 // Windows would read as ".." after dropping trailing dots and spaces), and no component that
 // names a device (CON, NUL, COM1, ...), which would be opened instead of a file in the folder.
 bool IsContainedEntryName(std::string_view name);
+
+// Why a name would not stay inside its folder, for telling a person.
+enum class EntryNameFault { kNone, kAbsolute, kDriveOrStream, kParent, kDevice };
+EntryNameFault FindEntryNameFault(std::string_view name);
+
+// General-purpose flag bit 11: the entry's name is UTF-8 rather than the archive writer's code page.
+constexpr uint32_t kFlagUtf8Name = 0x0800;
+
+// The name an entry is unpacked under: the stored bytes as they are (GBK on the systems the
+// product is for), or, for a name flagged UTF-8, the same characters in `codePage` (CP_ACP by
+// default). False when a flagged name is not UTF-8 or holds a character the code page cannot
+// hold: such an entry would land under another name than its own.
+bool EntryNameInCodePage(std::string_view stored, uint32_t flags, std::string* name, unsigned codePage = 0);
 
 }  // namespace ziplib

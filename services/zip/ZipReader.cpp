@@ -184,11 +184,14 @@ uint32_t ZipReader::ReadEntry(int32_t index) {
   const uint32_t local = ReadLocalHeader(name, &extra, &dataStart);
   if (local != kZipOk) return local;
 
+  std::string unpackName;
+  if (!EntryNameInCodePage(name, static_cast<uint32_t>(record.flag), &unpackName)) return kZipCannotExtract;
+
   ZipEntryInfo& info = cached_;
   info = {};
   info.index = index;
-  const size_t kept = std::min<size_t>(name.size(), sizeof(info.name) - 1);
-  std::memcpy(info.name, name.data(), kept);
+  const size_t kept = std::min<size_t>(unpackName.size(), sizeof(info.name) - 1);
+  std::memcpy(info.name, unpackName.data(), kept);
   info.name[kept] = '\0';
   info.attributes = AttributesFromExternal(static_cast<uint32_t>(record.external_fa), info.name);
   info.writeTime = info.accessTime = info.creationTime = FromDosDateTime(static_cast<uint32_t>(record.dosDate));

@@ -20,7 +20,8 @@ namespace ziplib {
 enum ZipResult : uint32_t {
   kZipOk = 0x00000000,
   kZipCannotOpen = 0x00000200,       // the archive, or an entry's output file, cannot be opened or created
-  kZipCannotExtract = 0x00000400,    // an entry cannot be inflated or written, or fails its CRC or size
+  kZipCannotExtract = 0x00000400,    // an entry cannot be inflated or written, fails its CRC or size, or
+                                     // has a UTF-8 name the ANSI code page cannot hold
   kZipHeaderMismatch = 0x00000700,   // a local header disagrees with its central record (or either is unreadable)
   kZipBadExtraField = 0x00000800,    // an entry's extra field cannot be read
   kZipBadArgument = 0x00010000,      // index below -1 or not below the entry count, no output name
@@ -30,7 +31,7 @@ enum ZipResult : uint32_t {
 
 struct ZipEntryInfo {
   int32_t index;              // position in the central directory, from 0 (entry count for index -1)
-  char name[260];             // stored name, bytes as stored, cut to 259 bytes
+  char name[260];             // stored name (a UTF-8 one in the ANSI code page), cut to 259 bytes
   uint32_t attributes;        // Windows file attributes derived from the external attributes
   FILETIME accessTime;        // last access
   FILETIME creationTime;      // creation

@@ -454,6 +454,7 @@ def scenario_default_install(wine, exe, payload, results, artifacts):
     results.check("Veltaro 会计从业考试题库" in out and "V4.6" in out and "Publisher" in out, "name, version and publisher are registered")
     results.check(f'"{folder}\\Uninstall.exe"'.lower() in out.lower(), "the uninstall command is the quoted uninstaller")
     results.check(f"{folder}\\会计从业资格.exe".lower() in out.lower(), "the display icon is the main program")
+    check_entry_extras(wine, out, folder, payload, results)
     for _ in range(20):
         if os.path.exists(os.path.join(target, "started.mark")):
             break
@@ -461,6 +462,33 @@ def scenario_default_install(wine, exe, payload, results, artifacts):
     results.check(os.path.exists(os.path.join(target, "started.mark")), "the product was started")
     wine.driver("close", "Veltaro 会计从业考试题库 V4.6")  # the product's window
     return shortcuts, record
+
+
+def registry_values(query_output):
+    """{name: (type, data)} of the value lines `wine reg query` prints for one key."""
+    values = {}
+    for line in query_output.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return values
+
+
+def check_entry_extras(wine, query_output, folder, payload, results):
+    """What the list of installed programs shows beyond the five texts, and that it lists us."""
+    values = registry_values(query_output)
+    with zipfile.ZipFile(payload) as archive:
+        unpacked = sum(info.file_size for info in archive.infolist())
+    kib = (unpacked + 1023) // 1024
+    results.check(values.get("InstallLocation", ("", ""))[1].lower() == folder.lower(),
+                  f"the entry names the installation folder ({values.get('InstallLocation')})")
+    size = values.get("EstimatedSize", ("", ""))
+    results.check(size[0] == "REG_DWORD" and int(size[1], 16) == kib, f"the entry's size is {kib} KiB ({size})")
+    for name in ("NoModify", "NoRepair"):
+        value = values.get(name, ("", ""))
+        results.check(value[0] == "REG_DWORD" and int(value[1], 16) == 1, f"{name} is 1 ({value})")
+    listed = wine.run("uninstaller", "--list", timeout=60)[1]
+    results.check("Veltaro 会计从业考试题库" in listed, f"Wine's list of programs shows the product ({listed.strip()!r})")
 
 
 def scenario_uninstall(wine, shortcuts, record, results):

@@ -91,6 +91,21 @@ TEST(PayloadListingTest, RefusesWhatWouldNotUnpackInsideTheFolder) {
   EXPECT_FALSE(ok);
 }
 
+TEST(PayloadListingTest, NamesFlaggedUtf8AreListedAsTheUnpackNamesThem) {
+  TestEntry folder = Folder(u8"程序/");
+  folder.flags = 0x0800;
+  TestEntry file = File(u8"程序/说明.txt");
+  file.flags = 0x0800;
+  bool ok = false;
+  EXPECT_EQ(Described(List(BuildArchive({folder, file, File("程序/旧.txt")}), &ok)),
+            (std::vector<std::string>{"D 程序", "F 程序\\说明.txt", "F 程序\\旧.txt"}));
+  EXPECT_TRUE(ok);
+  TestEntry foreign = File(u8"\U0001F600.txt");  // no GBK character for it
+  foreign.flags = 0x0800;
+  List(BuildArchive({foreign}), &ok);
+  EXPECT_FALSE(ok);
+}
+
 TEST(InstallAttemptTest, UndoTakesBackWhatTheAttemptMadeAndKeepsWhatWasThere) {
   ScratchFolder disk;
   const std::string folder = disk.Path();

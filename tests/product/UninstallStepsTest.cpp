@@ -306,16 +306,23 @@ class UninstallEntryTest : public ::testing::Test {
     Write("DisplayVersion", "V4.6");
     Write("UninstallString", uninstallString);
     Write("Publisher", "Veltaro");
+    Write("InstallLocation", "C:\\Veltaro\\会计从业资格");
+    WriteNumber("EstimatedSize", 239953);
+    WriteNumber("NoModify", 1);
+    WriteNumber("NoRepair", 1);
   }
 
+  void WriteNumber(const char* name, DWORD value) { SetValue(name, REG_DWORD, &value, sizeof value); }
   void Write(const char* name, const std::string& value) {
+    SetValue(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+  }
+
+  void SetValue(const char* name, DWORD type, const void* data, DWORD size) {
     rt::RegKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, product::kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
                               key.Receive(), nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>(value.size() + 1)),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
   }
 
   // The number of values under the key, or -1 when the key is gone.
@@ -354,7 +361,7 @@ TEST_F(UninstallEntryTest, LeavesAnotherInstallationsEntryWhole) {
                             "C:\\Veltaro\\Uninstall.exe", ""}) {
     ASSERT_NO_FATAL_FAILURE(WriteEntry(other));
     EXPECT_FALSE(product::RemoveUninstallEntry(kOwnUninstaller)) << other;
-    EXPECT_EQ(ValueCount(), 5) << other;
+    EXPECT_EQ(ValueCount(), 9) << other;
   }
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, product::kUninstallKey);
   EXPECT_FALSE(product::RemoveUninstallEntry(kOwnUninstaller)) << "no entry at all";

@@ -357,6 +357,44 @@ TEST_F(UnpackTest, GbkTrailByteBackslashIsNotASeparator) {
   EXPECT_FALSE(Exists(scratch_ / "目录乗表乗")) << "the folder name was not taken as ending in a separator";
 }
 
+// Names flagged UTF-8 land under the same characters in the system's code page (GBK here); a
+// name the code page cannot hold, or that is not UTF-8 at all, fails the unpack before any entry.
+TEST_F(UnpackTest, NamesFlaggedUtf8LandInTheCodePage) {
+  TestEntry folder;
+  folder.name = u8"程序/";
+  folder.method = 0;
+  folder.flags = 0x0800;
+  folder.externalAttributes = 0x10;
+  TestEntry file;
+  file.name = u8"程序/说明.txt";
+  file.data = "utf-8";
+  file.flags = 0x0800;
+  TestEntry gbk;
+  gbk.name = "程序/旧.txt";  // unflagged: GBK bytes as stored
+  gbk.data = "gbk";
+  const std::string target = scratch_ / "out";
+  ASSERT_EQ(1, Unpack(WriteArchive({folder, file, gbk}), target));
+  std::string content;
+  EXPECT_TRUE(ReadWholeFile(target + "\\程序\\说明.txt", &content));
+  EXPECT_EQ("utf-8", content);
+  EXPECT_TRUE(ReadWholeFile(target + "\\程序\\旧.txt", &content));
+  EXPECT_EQ("gbk", content);
+  EXPECT_EQ(3u, ListTree(target).size());
+
+  for (const std::string& bad : {std::string(u8"\U0001F600.txt"), std::string("\xFF\xFE.txt")}) {
+    TestEntry first;
+    first.name = "first.txt";
+    first.data = "first";
+    TestEntry named;
+    named.name = bad;
+    named.data = "x";
+    named.flags = 0x0800;
+    const std::string refused = scratch_ / "refused";
+    EXPECT_EQ(0, Unpack(WriteArchive({first, named}, "bad.zip"), refused));
+    EXPECT_FALSE(Exists(refused + "\\first.txt")) << "the names are read before anything is written";
+  }
+}
+
 // ---- The default product, small size -------------------------------------------------------
 
 TEST_F(UnpackTest, SmallProductReportsTheWholePercentageSequence) {
