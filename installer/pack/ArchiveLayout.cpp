@@ -176,6 +176,8 @@ std::vector<Refusal> ReadArchiveLayout(const std::string& name, ArchiveLayout* l
   uint32_t directoryAt = 0, directorySize = 0, count = 0;
   std::vector<Refusal> refusals = CheckEndRecord(file, static_cast<uint64_t>(endAt), end, &directoryAt, &directorySize, &count);
   if (!refusals.empty()) return refusals;
+  layout->directoryAt = directoryAt;
+  layout->directorySize = directorySize;
   std::vector<uint8_t> directory(directorySize);
   if (directorySize > 0 && !file.ReadAt(directoryAt, directory.data(), directorySize)) {
     return {ArchiveRefusal("the central directory cannot be read." + std::string(kRepack))};

@@ -26,6 +26,8 @@ struct ArchiveEntry {
 
 struct ArchiveLayout {
   uint64_t fileSize = 0;               // bytes in the archive file
+  uint32_t directoryAt = 0;            // offset of the central directory
+  uint32_t directorySize = 0;          // its bytes; the end record follows at once
   std::vector<ArchiveEntry> entries;   // in central-directory order
 };
 

@@ -86,7 +86,7 @@ bool InstalledName(const ArchiveEntry& entry, std::string* name, std::vector<Ref
   if (!flagged && !IsValidGbk(*name)) {
     refusals->push_back(EntryRefusal(entry, "its name is neither valid GBK nor flagged UTF-8, so it would land under "
                                             "other characters. Zip the product with UTF-8 names (7-Zip, Python's "
-                                            "zipfile, bsdtar in a UTF-8 locale, Info-ZIP zip -UN=UTF8)."));
+                                            "zipfile, or bsdtar in a UTF-8 locale)."));
     return false;
   }
   if (!flagged && LooksLikeUnflaggedUtf8(entry)) {
@@ -100,8 +100,8 @@ bool InstalledName(const ArchiveEntry& entry, std::string* name, std::vector<Ref
   if (!flagged && UnicodePathName(entry, &unicode) && Utf8AsGbk(unicode) != *name) {
     refusals->push_back(EntryRefusal(entry, "its name is stored in another code page than GBK (its Unicode name, "
                                             "which the installer does not read, differs), so it would land under "
-                                            "other characters. Zip the product with UTF-8 names (Info-ZIP zip "
-                                            "-UN=UTF8, 7-Zip, Python's zipfile)."));
+                                            "other characters. Zip the product with UTF-8 names (7-Zip, Python's "
+                                            "zipfile, or bsdtar in a UTF-8 locale)."));
     return false;
   }
   if (name->empty()) {

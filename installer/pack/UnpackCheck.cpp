@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <zlib.h>
 
@@ -104,19 +105,26 @@ bool SameAsRecorded(const std::string& file, const PlannedItem& item) {
 }
 
 // The installer lists the archive in its image before it writes anything; that listing must
-// take the archive too.
-bool InstallerListsArchive(const std::string& archive, uint64_t size) {
+// take the archive too. It reads only the central directory and the end record, so it is given
+// those two, the directory moved to offset 0: a whole archive of a gigabyte need not fit into
+// this process's address space in one piece.
+bool InstallerListsArchive(const std::string& archive, const ArchiveLayout& layout) {
+  constexpr size_t kEndSize = 22;
   rt::UniqueHandle file(CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return false;
-  rt::UniqueHandle mapping(CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-  if (!mapping.Valid()) return false;
-  const void* view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0);
-  if (!view) return false;
+  std::vector<unsigned char> moved(layout.directorySize + kEndSize);
+  LARGE_INTEGER at;
+  at.QuadPart = layout.directoryAt;
+  DWORD got = 0;
+  if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) ||
+      !ReadFile(file.Get(), moved.data(), static_cast<DWORD>(moved.size()), &got, nullptr) || got != moved.size()) {
+    return false;
+  }
+  unsigned char* end = moved.data() + layout.directorySize;
+  std::fill(end + 16, end + 22, 0);  // the directory's offset, and no comment
   std::vector<product::InstalledItem> items;
-  const bool listed = installer::ListPayload(static_cast<const unsigned char*>(view), static_cast<size_t>(size), items);
-  UnmapViewOfFile(view);
-  return listed;
+  return installer::ListPayload(moved.data(), moved.size(), items);
 }
 
 const ArchiveEntry& EntryAt(const ArchiveLayout& layout, uint32_t index) { return layout.entries[index]; }
@@ -125,7 +133,7 @@ const ArchiveEntry& EntryAt(const ArchiveLayout& layout, uint32_t index) { retur
 
 std::vector<Refusal> UnpackAndCompare(const std::string& archive, const ArchiveLayout& layout,
                                       const std::vector<PlannedItem>& items) {
-  if (!InstallerListsArchive(archive, layout.fileSize)) {
+  if (!InstallerListsArchive(archive, layout)) {
     return {ArchiveRefusal("the installer cannot list what the archive holds before it writes anything.")};
   }
   ScratchFolder scratch;
