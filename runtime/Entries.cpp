@@ -126,19 +126,16 @@ int64_t MiscService(int32_t number, ...) {
     case 3:
       RegisterExitRoutine(va_arg(args, void (*)()));
       break;
-    case 4: {
-      auto typeCode = va_arg(args, uint32_t);
-      auto object = va_arg(args, void*);
-      auto index = va_arg(args, int32_t);
-      auto member = va_arg(args, int32_t);
-      result = static_cast<int64_t>(GetObjectProperty(typeCode, object, index, member));
-      break;
-    }
+    case 4:
     case 5: {
       auto typeCode = va_arg(args, uint32_t);
       auto object = va_arg(args, void*);
       auto index = va_arg(args, int32_t);
       auto member = va_arg(args, int32_t);
+      if (number == 4) {
+        result = static_cast<int64_t>(GetObjectProperty(typeCode, object, index, member));
+        break;
+      }
       auto lo = va_arg(args, uint32_t);
       auto hi = va_arg(args, uint32_t);
       SetObjectProperty(typeCode, object, index, member, lo, hi);

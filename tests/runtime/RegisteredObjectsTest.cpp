@@ -58,17 +58,6 @@ TEST(RegisteredObjects, KindsAreKeptUntilTheObjectsAreClosedAndDeletedInRegistra
   delete taken;  // unregistered: the library's own again
 }
 
-size_t BusyHeapBytes() {
-  size_t busy = 0;
-  PROCESS_HEAP_ENTRY entry = {};
-  HANDLE heap = GetProcessHeap();
-  HeapLock(heap);
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-  HeapUnlock(heap);
-  return busy;
-}
-
 TEST(IconRecords, FreeingARecordDestroysItsIconAndReleasesItsBlocksOnce) {
   constexpr uint32_t kDataSize = 2 << 20;
   size_t before = BusyHeapBytes();

@@ -136,17 +136,6 @@ class LoggingObject : public rt::RegisteredObject {
   const char* name_;
 };
 
-size_t BusyHeapBytes() {
-  size_t busy = 0;
-  PROCESS_HEAP_ENTRY entry = {};
-  HANDLE heap = GetProcessHeap();
-  HeapLock(heap);
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-  HeapUnlock(heap);
-  return busy;
-}
-
 // The shutdown without the process exit, so that the child can look at what it released.
 int ObjectsAtTheEnd() {
   InitialiseRuntime();
@@ -172,6 +161,17 @@ int StartWindowMissing() {
 }
 
 }  // namespace
+
+size_t BusyHeapBytes() {
+  size_t busy = 0;
+  PROCESS_HEAP_ENTRY entry = {};
+  HANDLE heap = GetProcessHeap();
+  HeapLock(heap);
+  while (HeapWalk(heap, &entry))
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+  HeapUnlock(heap);
+  return busy;
+}
 
 HICON MakeTinyIcon() {
   const BYTE andMask[4] = {0xff, 0xff, 0xff, 0xff};

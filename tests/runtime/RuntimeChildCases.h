@@ -7,6 +7,8 @@
 
 namespace runtimetest {
 const std::map<std::string, testsupport::ChildCase>& ChildCases();
+// Busy bytes of the process heap, to see what a free released.
+size_t BusyHeapBytes();
 // A 1 x 1 monochrome icon of the process's own, for icon records.
 HICON MakeTinyIcon();
 }

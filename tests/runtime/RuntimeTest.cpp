@@ -114,18 +114,6 @@ TEST(Heap, ResizeKeepsContentsAndEmptyTextIsNull) {
   EXPECT_EQ(0, rt::RuntimeNotify(rt::kNotifyAllocate, 0x7ffffff0, 1)) << "the quiet allocation yields null";
 }
 
-// Busy bytes of the process heap, to see what a free released.
-size_t BusyHeapBytes() {
-  size_t busy = 0;
-  PROCESS_HEAP_ENTRY entry = {};
-  HANDLE heap = GetProcessHeap();
-  HeapLock(heap);
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-  HeapUnlock(heap);
-  return busy;
-}
-
 TEST(Values, ArraysOfTextsFreeTheirElements) {
   auto makeArray = [](uint32_t count) {
     auto block = static_cast<uint32_t*>(rt::AllocateBlock(8 + 4 * count));
