@@ -6,18 +6,19 @@
 #include "runtime/RuntimeState.h"
 
 namespace rt {
+
+bool MatchesSearchAttributes(uint32_t attributes, uint32_t mask, bool anyFile) {
+  if (anyFile) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  mask &= 0x37;  // read-only, hidden, system, folder, archive
+  if (mask == 0) return attributes == 0;
+  return (attributes & mask) != 0;
+}
+
 namespace {
 
 struct FileSearch {
   HANDLE handle;  // the open FindFirstFile search
 };
-
-bool MatchesAttributes(DWORD attributes, uint32_t mask, bool anyFile) {
-  if (anyFile) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  mask &= 0x37;
-  if (mask == 0) return (attributes & 0x37) == 0;  // a plain file: none of the searched bits
-  return (attributes & mask) != 0;
-}
 
 // Service 0: the next matching name of a search held in *handleWord, as a new text.
 char* FindFile(const char* pattern, uint32_t mask, bool anyFile, uint32_t* handleWord) {
@@ -32,7 +33,7 @@ char* FindFile(const char* pattern, uint32_t mask, bool anyFile, uint32_t* handl
   } else {
     found = handle && FindNextFileA(handle, &data);
   }
-  while (found && !MatchesAttributes(data.dwFileAttributes, mask, anyFile)) found = FindNextFileA(handle, &data);
+  while (found && !MatchesSearchAttributes(data.dwFileAttributes, mask, anyFile)) found = FindNextFileA(handle, &data);
   if (!found) {
     if (handle) FindClose(handle);
     *handleWord = 0;
@@ -60,6 +61,19 @@ void RegisterExitRoutine(void (*routine)()) {
   for (auto existing : routines)
     if (existing == routine) return;
   routines.push_back(routine);
+}
+
+// Services 4 and 5: the properties of library objects that are not controls, served by their
+// type through the window engine, which knows the property kinds.
+uint64_t GetObjectProperty(uint32_t typeCode, void* object, int32_t index, int32_t member) {
+  const WindowEngine* engine = Engine();
+  if (!engine || !engine->getObjectProperty) return 0;
+  return engine->getObjectProperty(typeCode, object, index, member);
+}
+
+void SetObjectProperty(uint32_t typeCode, void* object, int32_t index, int32_t member, uint32_t lo, uint32_t hi) {
+  const WindowEngine* engine = Engine();
+  if (engine && engine->setObjectProperty) engine->setObjectProperty(typeCode, object, index, member, lo, hi);
 }
 
 ArgTriple CallCommand(Command command, int32_t argCount, ArgTriple* args) {
@@ -112,10 +126,25 @@ int64_t MiscService(int32_t number, ...) {
     case 3:
       RegisterExitRoutine(va_arg(args, void (*)()));
       break;
+    case 4:
+    case 5: {
+      auto typeCode = va_arg(args, uint32_t);
+      auto object = va_arg(args, void*);
+      auto index = va_arg(args, int32_t);
+      auto member = va_arg(args, int32_t);
+      if (number == 4) {
+        result = static_cast<int64_t>(GetObjectProperty(typeCode, object, index, member));
+        break;
+      }
+      auto lo = va_arg(args, uint32_t);
+      auto hi = va_arg(args, uint32_t);
+      SetObjectProperty(typeCode, object, index, member, lo, hi);
+      break;
+    }
     case 6:
       InitialiseRuntime();
       break;
-    default:  // 4 and 5 serve library objects that are not controls; this program has none
+    default:  // numbers above 6 are not used
       break;
   }
   va_end(args);

@@ -1,17 +1,12 @@
 // The runtime notification entry: services for the libraries, by code. Window-related codes go
 // to the window engine; unknown codes answer 0.
 #include <windows.h>
-#include <map>
-#include <set>
 #include "image/ProgramImage.h"
 #include "runtime/Runtime.h"
 #include "runtime/RuntimeState.h"
 
 namespace rt {
 namespace {
-
-std::map<int32_t, uint8_t> registeredObjects;  // object -> kind byte (codes 2011 to 2014)
-std::set<int32_t> iconRecords;                  // codes 2019 to 2021
 
 template <typename T>
 T* Ptr(int32_t word) { return reinterpret_cast<T*>(static_cast<uintptr_t>(word)); }
@@ -108,18 +103,15 @@ int32_t RuntimeNotify(int32_t code, int32_t first, int32_t second) {
     case kNotifyProgramFileName: return Word(ProgramFileName());
     case kNotifySuppressEvents: ProcessPendingMessages(); SuppressEvents(); return 0;
     case kNotifyResumeEvents: ProcessPendingMessages(); ResumeEvents(); return 0;
-    case kNotifyObjectKind: {
-      auto found = registeredObjects.find(first);
-      return found == registeredObjects.end() ? -1 : found->second;
-    }
-    case kNotifyRegisterObject: registeredObjects.emplace(first, static_cast<uint8_t>(second)); return 0;
-    case kNotifyUnregisterObject: return registeredObjects.erase(first) ? 1 : 0;
-    case kNotifyCloseObjects: registeredObjects.clear(); return 0;
+    case kNotifyObjectKind: return RegisteredObjectKind(Ptr<RegisteredObject>(first));
+    case kNotifyRegisterObject: RegisterObject(Ptr<RegisteredObject>(first), static_cast<uint8_t>(second)); return 0;
+    case kNotifyUnregisterObject: return UnregisterObject(Ptr<RegisteredObject>(first)) ? 1 : 0;
+    case kNotifyCloseObjects: CloseRegisteredObjects(); return 0;
     case kNotifyStopSound: return 0;
     case kNotifyProcessMessages: ProcessPendingMessages(); return 0;
-    case kNotifyAddIconRecord: iconRecords.insert(first); return 0;
-    case kNotifyFreeIconRecord: iconRecords.erase(first); return 0;
-    case kNotifyIconRecordTest: return iconRecords.count(first) ? 1 : 0;
+    case kNotifyAddIconRecord: AddIconRecord(Ptr<IconRecord>(first)); return 0;
+    case kNotifyFreeIconRecord: FreeIconRecord(Ptr<IconRecord>(first)); return 0;
+    case kNotifyIconRecordTest: return IsIconRecord(Ptr<IconRecord>(first)) ? 1 : 0;
     case kNotifyFreeArray: FreeArray(static_cast<uint32_t>(first), Ptr<void>(second)); return 0;
     case kNotifyAllocate: return Word(second ? AllocateQuietly(static_cast<uint32_t>(first)) : AllocateBlock(static_cast<uint32_t>(first)));
     case kNotifyFree: FreeBlock(Ptr<void>(first)); return 0;

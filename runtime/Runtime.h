@@ -94,6 +94,10 @@ struct WindowEngine {
   // The windows' idle handlers, from the third idle pass after a real message on (idleCount 2
   // is the first call of a round); true asks for more.
   bool (*idle)(long idleCount, uint32_t millisecondsSinceIdle);
+  // Properties of a library object that is not a control (MiscService 4 and 5): property k of
+  // the type that typeCode names, converted by its kind.
+  uint64_t (*getObjectProperty)(uint32_t typeCode, void* object, int32_t k, int32_t member);
+  void (*setObjectProperty)(uint32_t typeCode, void* object, int32_t k, int32_t member, uint32_t lo, uint32_t hi);
 };
 void InstallWindowEngine(const WindowEngine* engine);
 

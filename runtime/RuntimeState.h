@@ -6,6 +6,7 @@
 #include <vector>
 #include "image/ImageRecords.h"
 #include "runtime/Notify.h"
+#include "runtime/RegisteredObjects.h"
 
 namespace rt {
 
@@ -40,6 +41,8 @@ struct RuntimeState {
   std::vector<void (*)()> exitRoutines;
   HWND hiddenOwner = nullptr;
   HICON icons[2] = {nullptr, nullptr};     // large and small "DEFAULT_ICON"
+  std::vector<std::pair<RegisteredObject*, uint8_t>> registeredObjects;  // with their kind bytes, in registration order
+  std::vector<IconRecord*> iconRecords;    // codes 2019 to 2021
   bool initialised = false;
   bool oleInitialised = false;
   bool loopEntered = false;
@@ -54,6 +57,10 @@ RuntimeState& State();
 constexpr UINT kEndProgramMessage = 0x83e7;
 
 void* AllocateQuietly(uint32_t size);  // null on failure
+// Whether the file search (MiscService 0) takes an entry with these attributes: with anyFile
+// every entry but a folder; otherwise one sharing a bit of the mask (cut to 0x37), or for a
+// mask of 0 one whose attribute word is 0.
+bool MatchesSearchAttributes(uint32_t attributes, uint32_t mask, bool anyFile);
 void InitialiseRuntime();          // MiscService 6
 void ShutdownRuntime();            // everything of EndProgram but the process exit
 void RunLoop(int mode);            // 0 main loop, 1 nested

@@ -137,6 +137,10 @@ void ShutdownRuntime() {
   }
   if (state.hiddenOwner && IsWindow(state.hiddenOwner)) DestroyWindow(state.hiddenOwner);  // F12
   state.hiddenOwner = nullptr;
+  // The objects libraries left with the runtime; this runtime has no background worker and no
+  // object list of its own beside them.
+  CloseRegisteredObjects();                                                   // F13
+  FreeAllIconRecords();
   if (state.oleInitialised) OleUninitialize();                               // F15
   state.oleInitialised = false;
 }

@@ -30,7 +30,8 @@ void UnloadAll() { WindowStore::Instance().UnloadAll(); }
 }  // namespace
 
 const rt::WindowEngine Engine = {
-    LoadTemplates, OpenWindow, GetUnitProperty, SetUnitProperty, ServeNotification, AnyLiveWindow, UnloadAll, RunIdleHandlers,
+    LoadTemplates,   OpenWindow, GetUnitProperty, SetUnitProperty,   ServeNotification,
+    AnyLiveWindow,   UnloadAll,  RunIdleHandlers, GetObjectProperty, SetObjectProperty,
 };
 
 }  // namespace window

@@ -1,5 +1,6 @@
 #include "window/Properties.h"
 #include "runtime/Runtime.h"
+#include "window/MenuItem.h"
 #include "window/Pages.h"
 #include "window/PropertyKinds.h"
 #include "window/UnitType.h"
@@ -176,17 +177,44 @@ bool IsMenuItem(const UnitRef& ref) { return tmpl::IsMenuItemId(ref.record.id); 
 
 uint64_t GetUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t member) {
   UnitRef ref = FindUnitRef(windowId, unitId);
-  if (IsMenuItem(ref) || index < 0) return 0;
+  if (IsMenuItem(ref)) return ReadMenuItemProperty(ref.record, index);
+  if (index < 0) return 0;
   if (index >= kFirstOwnProperty) return ReadOwn(ref, index, member);
   return kCommonProperties[index].read(ref);
 }
 
 uint32_t SetUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t member, uint32_t lo, uint32_t hi) {
   UnitRef ref = FindUnitRef(windowId, unitId);
-  if (IsMenuItem(ref) || index < 0) return 0;
+  if (IsMenuItem(ref)) {
+    if (WriteMenuItemProperty(ref.record, index, lo)) RebuildWindowMenu(ref.window);
+    return 1;
+  }
+  if (index < 0) return 0;
   if (index >= kFirstOwnProperty) WriteOwn(ref, index, member, lo, hi);
   else kCommonProperties[index].write(ref, lo);
   return 1;
+}
+
+// A library object that is not a control: its type's property k, without the common ones.
+uint64_t GetObjectProperty(uint32_t typeCode, void* object, int32_t k, int32_t member) {
+  UnitType type = FindUnitType(typeCode);
+  rt::UnitGetProperty get = type.GetProperty();
+  uint16_t kind = type.RecordKind(k);
+  if (!object || type.Has(typestate::kWindowUnit) || !get || !kind) return 0;
+  rt::PropertyData stored;
+  if (!get(static_cast<rt::UnitObject*>(object), k, stored)) return 0;
+  return ToProgramValue(kind, stored, member);
+}
+
+void SetObjectProperty(uint32_t typeCode, void* object, int32_t k, int32_t member, uint32_t lo, uint32_t hi) {
+  UnitType type = FindUnitType(typeCode);
+  rt::UnitSetProperty set = type.SetProperty();
+  uint16_t kind = type.RecordKind(k);
+  if (!object || type.Has(typestate::kWindowUnit) || !set || !kind) return;
+  auto* target = static_cast<rt::UnitObject*>(object);
+  rt::PropertyData current;
+  if (rt::UnitGetProperty get = type.GetProperty()) get(target, k, current);
+  set(target, k, FromProgramValue(kind, lo, hi, member, current));
 }
 
 }  // namespace window

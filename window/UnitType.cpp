@@ -9,7 +9,11 @@ constexpr uint16_t kCommonKinds[8] = {1001, 1001, 1001, 1001, 1005, 1003, 1003, 
 uint16_t UnitType::PropertyKind(int32_t index) const {
   if (index < 0) return 0;
   if (index < 8) return kCommonKinds[index];
-  if (!record_ || !record_->properties || uint32_t(index) >= record_->propertyCount) return 0;
+  return RecordKind(index);
+}
+
+uint16_t UnitType::RecordKind(int32_t index) const {
+  if (index < 0 || !record_ || !record_->properties || uint32_t(index) >= record_->propertyCount) return 0;
   return record_->properties[index].kind;
 }
 

@@ -33,6 +33,8 @@ class UnitType {
   bool Has(uint32_t bits) const { return (State() & bits) != 0; }
   // Kind code of a property by its full index (common properties 0 to 7 included); 0 if none.
   uint16_t PropertyKind(int32_t index) const;
+  // Kind code of property record `index` as the type lists it (no common properties); 0 if none.
+  uint16_t RecordKind(int32_t index) const;
 
   rt::UnitCreate Create() const { return Routine<rt::UnitCreate>(rt::kUnitCreate); }
   rt::UnitSetProperty SetProperty() const { return Routine<rt::UnitSetProperty>(rt::kUnitSetProperty); }

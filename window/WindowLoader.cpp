@@ -32,7 +32,7 @@ uint32_t UnitStyle(const tmpl::UnitTemplate& record, const UnitType& type, bool*
 }
 
 rt::UnitCreateArgs CreateArgs(const LoadedWindow& window, size_t unit, uint32_t style, HWND parent,
-                              uint32_t controlId) {
+                              uint32_t controlId, HMENU menu) {
   const tmpl::UnitTemplate& record = window.record.units[unit];
   rt::UnitCreateArgs args = {};
   args.block = reinterpret_cast<const uint8_t*>(record.propertyBlock.data());
@@ -40,6 +40,7 @@ rt::UnitCreateArgs CreateArgs(const LoadedWindow& window, size_t unit, uint32_t 
   args.style = style;
   args.parent = parent;
   args.controlId = controlId;
+  args.menu = menu;
   args.left = record.left;
   args.top = record.top;
   args.width = record.width;
@@ -49,13 +50,14 @@ rt::UnitCreateArgs CreateArgs(const LoadedWindow& window, size_t unit, uint32_t 
   return args;
 }
 
-bool CreateUnit(LoadedWindow& window, size_t unit, HWND parent, uint32_t controlId, const std::string* block) {
+bool CreateUnit(LoadedWindow& window, size_t unit, HWND parent, uint32_t controlId, const std::string* block,
+                HMENU menu = nullptr) {
   const tmpl::UnitTemplate& record = window.record.units[unit];
   UnitType type = FindUnitType(record.typeCode);
   rt::UnitCreate create = type.Create();
   if (!create) return false;
   bool shown = false;
-  rt::UnitCreateArgs args = CreateArgs(window, unit, UnitStyle(record, type, &shown), parent, controlId);
+  rt::UnitCreateArgs args = CreateArgs(window, unit, UnitStyle(record, type, &shown), parent, controlId, menu);
   if (block) {
     args.block = reinterpret_cast<const uint8_t*>(block->data());
     args.blockSize = int32_t(block->size());
@@ -70,11 +72,12 @@ bool CreateUnit(LoadedWindow& window, size_t unit, HWND parent, uint32_t control
   return true;
 }
 
-// The window unit first, then the others from the end of the unit list; controls get
-// ids 100, 110, 120, ... in that order.
-bool CreateUnits(LoadedWindow& window, bool modal, HWND parent) {
+// The window unit first (with the menu, which it then owns), then the others from the end of
+// the unit list; controls get ids 100, 110, 120, ... in that order.
+bool CreateUnits(LoadedWindow& window, bool modal, HWND parent, WindowMenu& menu) {
   SetNextWindowModal(modal);
-  if (!CreateUnit(window, 0, parent, 0, nullptr) || !window.Handle()) return false;
+  if (!CreateUnit(window, 0, parent, 0, nullptr, menu.Menu()) || !window.Handle()) return false;
+  if (menu.Menu()) menu.HandMenuToWindow();
   uint32_t controlId = kFirstControlId;
   for (size_t unit = window.UnitCount(); unit-- > 1;) {
     if (IsMenuItem(window, unit)) continue;
@@ -199,7 +202,9 @@ bool LoadWindow(LoadedWindow& window, bool modal, HWND parent) {
   if (window.UnitCount() == 0) return false;
   HWND previousActive = modal ? GetActiveWindow() : nullptr;  // before this window takes the activation
   rt::SuppressEvents();
-  if (!CreateUnits(window, modal, parent)) {
+  WindowMenu menu = WindowMenu::Build(window);
+  if (!CreateUnits(window, modal, parent, menu)) {
+    // The menu goes with the window that took it, the accelerators with `menu`.
     DiscardPartialWindow(window);
     rt::ResumeEvents();
     return false;
@@ -211,6 +216,7 @@ bool LoadWindow(LoadedWindow& window, bool modal, HWND parent) {
   SendToUnitsLastFirst(window, kUnitsCreatedMessage);
   SendMessageA(window.Handle(), kLayOutBarsMessage, 0, 0);
   ShowControls(window);
+  if (WindowUnit* unit = AsWindowUnit(window.Object(0))) unit->InstallMenu(std::move(menu));
   rt::ResumeEvents();
   RaiseFirstEvents(window);
   if (!window.Exists()) return true;  // a routine closed it already

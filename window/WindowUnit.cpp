@@ -216,6 +216,7 @@ LRESULT WindowUnit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFONT: return OnSetFont(reinterpret_cast<HFONT>(wParam), lParam);
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state_.font);
     case kLayOutBarsMessage: return OnLayoutBars();
+    case WM_COMMAND: return OnCommand(wParam, lParam);
     default: return Default(message, wParam, lParam);
   }
 }
@@ -327,7 +328,15 @@ LRESULT WindowUnit::OnLayoutBars() {
 
 bool WindowUnit::PreTranslateMessage(MSG* message) {
   LoadedWindow* window = WindowStore::Instance().Find(windowId);
-  return window && window->Handle() == Handle() && PreTranslateWindowMessage(*this, *window, message);
+  if (!window || window->Handle() != Handle()) return false;
+  return PreTranslateWindowMessage(*this, *window, message) || state_.menu.TranslateKeys(Handle(), message);
+}
+
+// A menu item was chosen, from the menu (notification 0) or through its shortcut (1).
+LRESULT WindowUnit::OnCommand(WPARAM wParam, LPARAM lParam) {
+  LoadedWindow* window = WindowStore::Instance().Find(windowId);
+  if (lParam == 0 && HIWORD(wParam) <= 1 && window && RaiseMenuCommand(*window, LOWORD(wParam))) return 0;
+  return Default(WM_COMMAND, wParam, lParam);
 }
 
 bool WindowUnit::OnIdle(DWORD millisecondsSinceIdle) {

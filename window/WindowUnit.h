@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "runtime/UnitObject.h"
+#include "window/MenuItem.h"
 #include "window/Picture.h"
 #include "window/template/PropertyBlocks.h"
 
@@ -51,6 +52,7 @@ struct WindowUnitState {
   bool holdsOthers = false;                // has disabled the other windows and not given them back
   std::vector<DisabledWindow> disabled;    // re-enabled when this modal window goes
   HWND previousActive = nullptr;           // active before this modal window; active again after it
+  WindowMenu menu;                         // built from the menu items; the window owns its menu
 };
 
 class WindowUnit : public rt::UnitObject {
@@ -71,6 +73,8 @@ class WindowUnit : public rt::UnitObject {
   bool TakeOverDisabledWindow(HWND hwnd, bool wasEnabled);
   // Shows the window in the state its template asks for (normal, minimised or maximised).
   void ShowAsStored();
+  // The accelerators (and the menu, if the window does not own it yet) built from the menu items.
+  void InstallMenu(WindowMenu menu) { state_.menu = std::move(menu); }
 
   bool PreTranslateMessage(MSG* message) override;
   bool OnIdle(DWORD millisecondsSinceIdle) override;
@@ -91,6 +95,7 @@ class WindowUnit : public rt::UnitObject {
   LRESULT OnEraseBackground(HDC dc);
   LRESULT OnSetFont(HFONT font, LPARAM redraw);
   LRESULT OnLayoutBars();
+  LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
   void LeaveModal();
 
   // A window event; false when its routine answered a logical false.

@@ -7,6 +7,7 @@
 #include "services/core/CommandArgs.h"
 #include "services/core/CoreHost.h"
 #include "services/core/CoreLib.h"
+#include "services/core/DiskSize.h"
 
 namespace corelib {
 
@@ -82,29 +83,36 @@ void DriveRoot(const rt::ArgTriple& drive, char root[4]) {
   root[3] = '\0';
 }
 
-using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-// Total size in KB, cut to 32 bits (from 2 TB on it reads as a negative number); -1 on failure.
-int32_t TotalKilobytes(const char* root) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto getDiskFreeSpaceEx =
-      kernel ? reinterpret_cast<GetDiskFreeSpaceExFn>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")) : nullptr;
-  if (getDiskFreeSpaceEx) {
-    ULARGE_INTEGER available{}, total{}, free{};
-    if (!getDiskFreeSpaceEx(root, &available, &total, &free)) return -1;
-    return static_cast<int32_t>(static_cast<uint32_t>(total.QuadPart >> 10));
-  }
-  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return -1;
-  return MulDiv(static_cast<int>(sectorsPerCluster * bytesPerSector), static_cast<int>(totalClusters), 1024);
-}
-
 }  // namespace
 
 void GetDiskTotalSpace(rt::ArgTriple* result, int32_t argCount, rt::ArgTriple* args) {
   char root[4];
   DriveRoot(cmdargs::At(args, argCount, 0), root);
-  rt::SetInt(result, TotalKilobytes(root));
+  rt::SetInt(result, disk::TotalKilobytes(root, disk::FindGetDiskFreeSpaceEx()));
 }
 
+namespace disk {
+
+GetDiskFreeSpaceExFunction FindGetDiskFreeSpaceEx() {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  FARPROC found = kernel ? GetProcAddress(kernel, "GetDiskFreeSpaceExA") : nullptr;
+  return reinterpret_cast<GetDiskFreeSpaceExFunction>(reinterpret_cast<void*>(found));
+}
+
+int32_t TotalKilobytes(const char* root, GetDiskFreeSpaceExFunction extended) {
+  if (extended) {
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (!extended(root, &available, &total, &free)) return -1;
+    return static_cast<int32_t>(static_cast<uint32_t>(total.QuadPart >> 10));
+  }
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return -1;
+  // Rounded to the nearest KB as MulDiv(cluster bytes, clusters, 1024) rounds, but in 64 bits:
+  // MulDiv gives -1 once the KB count passes 2^31, which would make a drive of 2 TB or more
+  // look like one that does not exist, where the other path hands out its low 32 bits.
+  const uint64_t bytes = uint64_t(sectorsPerCluster) * bytesPerSector * totalClusters;
+  return static_cast<int32_t>(static_cast<uint32_t>((bytes + 512) >> 10));
+}
+
+}  // namespace disk
 }  // namespace corelib

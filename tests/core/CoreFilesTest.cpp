@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "services/core/CoreLib.h"
+#include "services/core/DiskSize.h"
 #include "tests/core/MappedDrive.h"
 #include "tests/core/OutsideChecks.h"
 #include "tests/core/TestHost.h"
@@ -190,6 +191,17 @@ TEST_F(FileCommands, WriteIniEntryWritesGbkTextAndDeletesWhenLeftOut) {
   EXPECT_EQ(WithoutBlankLines(outside::ReadFileBytes(ini)), "[Other]\r\nKey=value\r\n");
 }
 
+// A drive letter that names nothing, or 0.
+char MissingDrive() {
+  const DWORD used = GetLogicalDrives();
+  for (char letter = 'D'; letter <= 'L'; ++letter) {
+    // Drives that other tests map appear in dosdevices before the drive list knows them.
+    const std::string root = std::string(1, letter) + ":\\";
+    if (!(used & (1u << (letter - 'A'))) && GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) return letter;
+  }
+  return 0;
+}
+
 int32_t DiskSpace(std::vector<rt::ArgTriple> args) {
   rt::ArgTriple result = Call(corelib::GetDiskTotalSpace, args);
   EXPECT_EQ(result.type, rt::kTypeInt);
@@ -218,19 +230,38 @@ TEST(DiskCommands, TotalSpaceOfAMappedDriveInKilobytes) {
   SetCurrentDirectoryA(previous);
 }
 
+// Without GetDiskFreeSpaceExA (the first Windows 95) the size comes from GetDiskFreeSpaceA's
+// clusters, and must come out the same.
+TEST(DiskCommands, TheClusterCountFallbackGivesTheSameKilobytes) {
+  testdrive::MappedDrive drive;
+  ASSERT_NE(drive.Letter(), 0) << "no drive letter could be mapped";
+  const int64_t expected = drive.KilobytesSeenFromLinux();
+  ASSERT_GT(expected, 0);
+  const std::string root = drive.Root();
+  ASSERT_NE(corelib::disk::FindGetDiskFreeSpaceEx(), nullptr);
+  EXPECT_EQ(corelib::disk::TotalKilobytes(root.c_str(), corelib::disk::FindGetDiskFreeSpaceEx()), expected);
+  EXPECT_EQ(corelib::disk::TotalKilobytes(root.c_str(), nullptr), expected);
+}
+
+TEST(DiskCommands, ADriveOfTwoTerabytesOrMoreGivesTheLow32BitsOfItsKilobytes) {
+  corelib::Notify(1, static_cast<int32_t>(reinterpret_cast<uintptr_t>(&testhost::Notify)), 0);
+  testdrive::MappedDrive drive("3T");  // tmpfs takes memory only for what is written
+  if (!drive.Letter()) GTEST_SKIP() << "no file system of 3 TB could be mounted here (mount needs root)";
+  const int64_t kilobytes = drive.KilobytesSeenFromLinux();
+  ASSERT_EQ(kilobytes, int64_t(3) << 30);
+  const int32_t low32 = static_cast<int32_t>(static_cast<uint32_t>(kilobytes));
+  EXPECT_EQ(low32, -(int32_t(1) << 30));
+  const std::string letter(1, drive.Letter());
+  EXPECT_EQ(DiskSpace({TextArg(letter.c_str())}), low32);
+  EXPECT_EQ(corelib::disk::TotalKilobytes(drive.Root().c_str(), nullptr), low32) << "the fallback agrees";
+}
+
 TEST(DiskCommands, ADriveThatDoesNotExistGivesMinusOne) {
-  const DWORD used = GetLogicalDrives();
-  char missing = 0;
-  for (char letter = 'D'; letter <= 'L' && !missing; ++letter) {
-    // Drives that other tests map appear in dosdevices before the drive list knows them.
-    const std::string root = std::string(1, letter) + ":\\";
-    if (!(used & (1u << (letter - 'A'))) && GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      missing = letter;
-    }
-  }
+  const char missing = MissingDrive();
   ASSERT_NE(missing, 0);
   const std::string drive = std::string(1, missing) + ":";
   EXPECT_EQ(DiskSpace({TextArg(drive.c_str())}), -1);
+  EXPECT_EQ(corelib::disk::TotalKilobytes((drive + "\\").c_str(), nullptr), -1) << "the fallback fails alike";
 }
 
 }  // namespace

@@ -10,6 +10,9 @@ namespace testdrive {
 class MappedDrive {
  public:
   MappedDrive();
+  // A drive on a tmpfs of its own of that size ("3T"), mounted for the object's life; Letter()
+  // is 0 when it could not be mounted (a test then skips).
+  explicit MappedDrive(const std::string& fileSystemSize);
   ~MappedDrive();
   MappedDrive(const MappedDrive&) = delete;
   MappedDrive& operator=(const MappedDrive&) = delete;
@@ -23,6 +26,7 @@ class MappedDrive {
   char letter_ = 0;
   std::string target_;  // the Linux folder behind the drive
   std::string link_;    // the link in dosdevices
+  bool mounted_ = false;  // a file system of its own is mounted on target_
 };
 
 }  // namespace testdrive

@@ -8,6 +8,7 @@
 #include "image/ProgramImage.h"
 #include "program_pool.h"
 #include "runtime/Runtime.h"
+#include "runtime/RuntimeState.h"
 #include "tests/runtime/RuntimeChildCases.h"
 #include "tests/support/ChildProcess.h"
 
@@ -113,18 +114,6 @@ TEST(Heap, ResizeKeepsContentsAndEmptyTextIsNull) {
   EXPECT_EQ(0, rt::RuntimeNotify(rt::kNotifyAllocate, 0x7ffffff0, 1)) << "the quiet allocation yields null";
 }
 
-// Busy bytes of the process heap, to see what a free released.
-size_t BusyHeapBytes() {
-  size_t busy = 0;
-  PROCESS_HEAP_ENTRY entry = {};
-  HANDLE heap = GetProcessHeap();
-  HeapLock(heap);
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-  HeapUnlock(heap);
-  return busy;
-}
-
 TEST(Values, ArraysOfTextsFreeTheirElements) {
   auto makeArray = [](uint32_t count) {
     auto block = static_cast<uint32_t*>(rt::AllocateBlock(8 + 4 * count));
@@ -202,7 +191,23 @@ TEST(Services, FileSearchFiltersByAttributes) {
   EXPECT_EQ("a.txt;b.txt;", collect(pattern.c_str(), 0, 1));
   EXPECT_EQ("b.txt;", collect(pattern.c_str(), FILE_ATTRIBUTE_HIDDEN, 0));
   EXPECT_NE(std::string::npos, collect(pattern.c_str(), FILE_ATTRIBUTE_DIRECTORY, 0).find("sub;"));
+  // A mask of 0 asks for entries whose attribute word is 0, which no file here has.
+  EXPECT_EQ("", collect(pattern.c_str(), 0, 0));
   SetFileAttributesA((folder + "b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Wine reports every plain file as archive (0x20), whatever was set; Windows reports a file
+// without attributes as normal (0x80) and keeps bits such as 0x2000. The rule is therefore
+// checked on the attribute words Windows hands out.
+TEST(Services, FileSearchMaskZeroTakesOnlyAnAttributeWordOfZero) {
+  EXPECT_TRUE(rt::MatchesSearchAttributes(0, 0, false));
+  for (uint32_t attributes : {0x80u, 0x2000u, 0x100u, 0x20u, 0x10u}) {
+    EXPECT_FALSE(rt::MatchesSearchAttributes(attributes, 0, false)) << std::hex << attributes;
+    EXPECT_FALSE(rt::MatchesSearchAttributes(attributes, 0x80, false)) << "0x80 is cut off the mask: " << std::hex << attributes;
+  }
+  EXPECT_TRUE(rt::MatchesSearchAttributes(0x22, 0x02, false));
+  EXPECT_FALSE(rt::MatchesSearchAttributes(0x10, 0x80, true)) << "any file, but no folder";
+  EXPECT_TRUE(rt::MatchesSearchAttributes(0x80, 0x10, true));
 }
 
 TEST(DeclaredFunctions, ResolveThroughEveryKindOfName) {
@@ -210,13 +215,38 @@ TEST(DeclaredFunctions, ResolveThroughEveryKindOfName) {
   // No library name: found in User32.dll after the others were tried.
   void* post = rt::ResolveDllFunction(0);
   EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "PostMessageA")), post);
-  EXPECT_EQ(post, rt::ResolveDllFunction(0)) << "resolved once";
   EXPECT_EQ(static_cast<uint32_t>(GetClassLongA(window, GCL_STYLE)), rt::CallDeclared(1, window, GCL_STYLE));
   // "testdll" lies in the program folder; "#123" is an export by ordinal.
   EXPECT_EQ(42u, rt::CallDeclared(2));
   EXPECT_EQ(8u, rt::CallDeclared(3, 7));
-  EXPECT_EQ(GetModuleHandleA((testsupport::ExecutableFolder() + "testdll.dll").c_str()), GetModuleHandleA("testdll.dll"));
   DestroyWindow(window);
+}
+
+TEST(DeclaredFunctions, AFunctionIsResolvedOnceAndHoldsOneLoadOfItsLibrary) {
+  // The child resolves "TestAnswer" twice, then gives back one load of testdll: a second
+  // resolution that loaded the library again would keep it in memory.
+  auto result = RunChild("resolve-once");
+  EXPECT_EQ(0u, result.exitCode);
+  EXPECT_TRUE(Contains(result.output, "same address")) << result.output;
+  EXPECT_TRUE(Contains(result.output, "unloaded after one release")) << result.output;
+  // "#123" comes from the same library but holds a load of its own.
+  EXPECT_TRUE(Contains(result.output, "ordinal answers 8")) << result.output;
+}
+
+TEST(DeclaredFunctions, ALibraryTheSystemLacksIsTakenFromTheProgramFolderFirst) {
+  // Another library of the same file name is already loaded from elsewhere: a load by name alone
+  // (the system's standard search) would hand out that one, which answers 7, on Windows as on
+  // Wine. testdll is no library of Wine's own, so Wine searches for it as Windows does and the
+  // test needs no DLL override.
+  const std::string other = testsupport::ExecutableFolder() + "other\\";
+  CreateDirectoryA(other.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA((testsupport::ExecutableFolder() + "testdll_other.dll").c_str(), (other + "testdll.dll").c_str(), FALSE));
+  auto result = RunChild("program-folder-first");
+  DeleteFileA((other + "testdll.dll").c_str());
+  RemoveDirectoryA(other.c_str());
+  EXPECT_TRUE(Contains(result.output, "other copy answers 7")) << result.output;
+  EXPECT_TRUE(Contains(result.output, "declared answers 42")) << result.output;
+  EXPECT_TRUE(Contains(result.output, "from the program folder")) << result.output;
 }
 
 int CallThroughThunk(uint32_t index, HWND window, int classIndex) {

@@ -13,6 +13,7 @@
 #include "tests/core/MappedDrive.h"
 #include "tests/core/OutsideChecks.h"
 #include "tests/core/TestHost.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -71,6 +72,32 @@ TEST(GetSpecialFolderCommand, KindsOutsideTheTableGiveTheEmptyText) {
     EXPECT_EQ(result.lo, 0u) << kind;
   }
   EXPECT_EQ(testhost::LiveBlocks(), before);
+}
+
+// A user folder whose last character is 榎 (GBK 98 5C): its last byte is a "\" byte, but no
+// separator. The end test steps through the path character by character, so the separator is
+// still added; a test of the last byte alone would leave the path without one.
+TEST(GetSpecialFolderCommand, APathEndingInACharacterWithTrailByte5CStillGetsItsSeparator) {
+  Announce();
+  const char kUserFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const std::string folder = testsupport::ExecutableFolder() + "收藏榎";
+  ASSERT_EQ(folder.back(), '\\') << "the case needs a trail byte 0x5C at the end";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUserFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  // The favourites folder (kind 2) is the one no other test looks at; it is put back afterwards.
+  char previous[MAX_PATH] = {};
+  DWORD previousType = 0, previousSize = sizeof previous;
+  const bool hadValue = RegQueryValueExA(key, "Favorites", nullptr, &previousType, reinterpret_cast<BYTE*>(previous),
+                                         &previousSize) == ERROR_SUCCESS;
+  RegSetValueExA(key, "Favorites", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()), DWORD(folder.size() + 1));
+  const std::string got = SpecialFolder(2);
+  if (hadValue) RegSetValueExA(key, "Favorites", 0, previousType, reinterpret_cast<const BYTE*>(previous), previousSize);
+  else RegDeleteValueA(key, "Favorites");
+  RegCloseKey(key);
+  SpecialFolder(2);  // the shell writes its Shell Folders entry back from the value restored
+  RemoveDirectoryA(folder.c_str());
+  EXPECT_EQ(got, folder + "\\");
 }
 
 // A link file as the shell's own loader reads it back.

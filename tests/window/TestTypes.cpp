@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include "runtime/UnitObject.h"
+#include "tests/window/WindowTestSupport.h"
 
 namespace windowtest {
 namespace {
@@ -67,7 +68,39 @@ rt::UnitObject* CreateFilter(const rt::UnitCreateArgs& args) {
 
 bool FilterMessage(rt::UnitObject*, MSG* message) { return message->message == WM_CHAR && message->wParam == 'q'; }
 
+// A library object that is not a control: a counter, a name, a flag and a choice.
+bool GetObjectProperty(rt::UnitObject* unit, int32_t k, rt::PropertyData& value) {
+  auto* object = reinterpret_cast<TestObject*>(unit);
+  switch (k) {
+    case 0: value.number = object->count; return true;
+    case 1: value.bytes = object->name; return true;
+    case 2: value.number = object->flag; return true;
+    case 3: value.number = object->choice; return true;
+    default: return false;
+  }
+}
+
+int32_t SetObjectProperty(rt::UnitObject* unit, int32_t k, const rt::PropertyData& value) {
+  auto* object = reinterpret_cast<TestObject*>(unit);
+  switch (k) {
+    case 0: object->count = int32_t(value.number); break;
+    case 1: object->name = value.bytes; break;
+    case 2: object->flag = int32_t(value.number); break;
+    case 3: object->choice = int32_t(value.number); break;
+    default: break;
+  }
+  return 0;
+}
+
 }  // namespace
+
+void* TestObjectInterface(int32_t query) {
+  switch (query) {
+    case rt::kUnitSetProperty: return reinterpret_cast<void*>(&SetObjectProperty);
+    case rt::kUnitGetProperty: return reinterpret_cast<void*>(&GetObjectProperty);
+    default: return nullptr;
+  }
+}
 
 void* TestPanelInterface(int32_t query) {
   switch (query) {

@@ -92,6 +92,16 @@ uint32_t WindowBuilder::Add(uint32_t typeCode, const std::string& block, RECT re
   return id;
 }
 
+uint32_t WindowBuilder::AddMenuItem(const std::string& caption, uint32_t level, uint32_t flags, uint32_t shortcut) {
+  tmpl::UnitTemplate unit;
+  unit.id = 0x26000000 | (window_.id & 0xFFFF) << 8 | uint32_t(window_.units.size());
+  unit.typeCode = kTypeMenuItem;
+  unit.menuWords = {flags, shortcut, level};
+  unit.menuText = caption;
+  window_.units.push_back(std::move(unit));
+  return window_.units.back().id;
+}
+
 tmpl::UnitTemplate& WindowBuilder::Unit(uint32_t unitId) { return *tmpl::FindUnit(window_, unitId); }
 
 void WindowBuilder::Bind(uint32_t unitId, int32_t event, rt::EventRoutine routine) {

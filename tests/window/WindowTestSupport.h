@@ -23,6 +23,16 @@ constexpr uint32_t kTypePageControl = 0x00020002;
 constexpr uint32_t kTypeTestPanel = 0x00030001;
 constexpr uint32_t kTypeTestFilter = 0x00030002;
 constexpr uint32_t kTypeNoEvents = 0x00030003;
+constexpr uint32_t kTypeTestObject = 0x00030004;
+constexpr uint32_t kTypeMenuItem = 0x00010003;
+
+// The test library's object that is no control (its properties through MiscService 4 and 5).
+struct TestObject {
+  int32_t count = 0;
+  std::string name;
+  int32_t flag = 0;
+  int32_t choice = 0;
+};
 
 constexpr uint32_t kVisibleTabStop = tmpl::kFlagVisible | tmpl::kFlagTabStop;
 
@@ -41,6 +51,8 @@ class WindowBuilder {
   // Adds a unit at the end of the unit list and returns its id.
   uint32_t Add(uint32_t typeCode, const std::string& block, RECT rect, uint32_t flags = kVisibleTabStop,
                uint32_t parent = 0);
+  // Adds a menu item (flags and shortcut as the window engine stores them) and returns its id.
+  uint32_t AddMenuItem(const std::string& caption, uint32_t level, uint32_t flags = 0, uint32_t shortcut = 0);
   tmpl::UnitTemplate& Unit(uint32_t unitId);
   // Binds a routine (its address is the offset: the tests load with code base 0).
   void Bind(uint32_t unitId, int32_t event, rt::EventRoutine routine);

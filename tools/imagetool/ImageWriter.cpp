@@ -62,7 +62,7 @@ class CppWriter {
     WriteDllTables();
     for (size_t i = 0; i < program_.libraries.size(); ++i) WriteLibraryData(i);
     out_ << "}  // namespace\n\n";
-    for (size_t i = 0; i < program_.libraries.size(); ++i) WriteLibraryRecord(i);
+    WriteLibraryRecords();
     WriteHeader(poolSize, templateSize);
     return out_.str();
   }
@@ -91,9 +91,10 @@ class CppWriter {
       out_ << "IMAGE_PART(2b) const char kDllLibrary" << i << "[] = " << Literal(functions[i].first) << ";\n";
       out_ << "IMAGE_PART(2b) const char kDllFunction" << i << "[] = " << Literal(functions[i].second) << ";\n";
     }
-    out_ << "IMAGE_PART(2a) const char* const kDllLibraryNames[] = {";
+    // Sections of their own keep the library-name table before the function-name table.
+    out_ << "IMAGE_PART(2a1) const char* const kDllLibraryNames[] = {";
     for (size_t i = 0; i < functions.size(); ++i) out_ << "kDllLibrary" << i << ", ";
-    out_ << "};\nIMAGE_PART(2a) const char* const kDllFunctionNames[] = {";
+    out_ << "};\nIMAGE_PART(2a2) const char* const kDllFunctionNames[] = {";
     for (size_t i = 0; i < functions.size(); ++i) out_ << "kDllFunction" << i << ", ";
     out_ << "};\n\n";
   }
@@ -144,24 +145,32 @@ class CppWriter {
          << unitInterface << ", 0, nullptr},\n";
   }
 
+  // One array, so that the 144-byte records lie back to back in table order (the compiler
+  // would align and order separate variables as it likes).
+  void WriteLibraryRecords() {
+    if (program_.libraries.empty()) return;
+    out_ << "extern \"C\" const image::LibraryRecord VeltaroLibraryRecords[] IMAGE_PART(3b) = {\n";
+    for (size_t i = 0; i < program_.libraries.size(); ++i) WriteLibraryRecord(i);
+    out_ << "};\n\n";
+  }
+
   void WriteLibraryRecord(size_t index) {
     const LibraryDescription& l = program_.libraries[index];
     std::string prefix = "k" + l.name;
-    out_ << "extern \"C\" const image::LibraryRecord VeltaroLibrary_" << l.name << " IMAGE_PART(3b) = {\n"
-         << "    image::kLibraryFormatVersion, " << prefix << "Identity, " << l.major << ", " << l.minor << ", " << l.build << ",\n"
-         << "    " << l.systemMajor << ", " << l.systemMinor << ", " << l.coreMajor << ", " << l.coreMinor << ", " << prefix << "Name, 1, nullptr, "
+    out_ << "    {image::kLibraryFormatVersion, " << prefix << "Identity, " << l.major << ", " << l.minor << ", " << l.build << ",\n"
+         << "     " << l.systemMajor << ", " << l.systemMinor << ", " << l.coreMajor << ", " << l.coreMinor << ", " << prefix << "Name, 1, nullptr, "
          << Hex(l.state) << ",\n"
-         << "    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},\n"
-         << "    " << l.types.size() << ", " << (l.types.empty() ? "nullptr" : prefix + "Types") << ", 0, nullptr,\n"
-         << "    " << l.commands.size() << ", nullptr, " << (l.commands.empty() ? "nullptr" : prefix + "Commands") << ", nullptr, nullptr,\n"
-         << "    " << (l.notify.empty() ? "nullptr" : "&" + l.notify) << ", nullptr, nullptr, 0, nullptr, nullptr};\n\n";
+         << "     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},\n"
+         << "     " << l.types.size() << ", " << (l.types.empty() ? "nullptr" : prefix + "Types") << ", 0, nullptr,\n"
+         << "     " << l.commands.size() << ", nullptr, " << (l.commands.empty() ? "nullptr" : prefix + "Commands") << ", nullptr, nullptr,\n"
+         << "     " << (l.notify.empty() ? "nullptr" : "&" + l.notify) << ", nullptr, nullptr, 0, nullptr, nullptr},  // " << l.name << "\n";
   }
 
   void WriteHeader(uint32_t poolSize, uint32_t templateSize) {
     const auto& libraries = program_.libraries;
     if (!libraries.empty()) {
       out_ << "namespace {\nIMAGE_PART(3a) const image::LibraryRecord* const kLibraryTable[] = {\n";
-      for (const auto& library : libraries) out_ << "    &VeltaroLibrary_" << library.name << ",\n";
+      for (size_t i = 0; i < libraries.size(); ++i) out_ << "    &VeltaroLibraryRecords[" << i << "],\n";
       out_ << "};\n}  // namespace\n\n";
     }
     bool dll = !program_.dllFunctions.empty();

@@ -40,7 +40,8 @@ struct UnitTemplate {
   uint32_t cursorSlot = 0;                 // 0 in storage
   uint32_t reservedMid = 0;                // after the tag, written as 0
   std::array<uint32_t, 5> reservedTail{};  // after the bindings, written as 0
-  // Menu items only (kind 0x26xxxxxx): the three words and the text after the two texts.
+  // Menu items only (kind 0x26xxxxxx): the three words (flags, shortcut, level; their meaning is
+  // the window engine's, window/MenuItem.h) and the caption after the two texts.
   std::array<uint32_t, 3> menuWords{};
   std::string menuText;
 };
