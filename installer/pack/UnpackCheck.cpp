@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <zlib.h>
 
 #include "installer/PayloadListing.h"
+#include "installer/product/GbkPath.h"
 #include "runtime/Win32Handle.h"
 #include "services/zip/ZipReader.h"
 #include "services/zip/ZipUnpacker.h"
@@ -21,7 +23,8 @@ void NoteProgress(int32_t current, int32_t total, const char*, ziplib::ZipUnpack
   if (current < total) lastHandled = current;
 }
 
-// A new folder of our own under the temporary folder, removed with all it holds at the end.
+// A new folder of our own under the temporary folder. What the unpack put into it is taken out
+// item by item (RemoveUnpacked); the folder itself goes at the end, and only when empty.
 class ScratchFolder {
  public:
   ScratchFolder() {
@@ -34,36 +37,40 @@ class ScratchFolder {
     }
   }
   ~ScratchFolder() {
-    if (!path_.empty()) RemoveTree(path_);
+    if (path_.empty()) return;
+    RemoveDirectoryA((path_ + "\\" + kTarget).c_str());
+    RemoveDirectoryA(path_.c_str());
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::string& Path() const { return path_; }
+  std::string Target() const { return path_ + "\\" + kTarget; }
 
  private:
-  // Only what the unpack made lies in the folder: plain files and folders.
-  static void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    rt::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (search.Valid()) {
-      do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(path);
-        } else {
-          DeleteFileA(path.c_str());
-        }
-      } while (FindNextFileA(search.Get(), &found));
-    }
-    RemoveDirectoryA(folder.c_str());
-  }
-
+  static constexpr char kTarget[] = "product";
   std::string path_;
 };
+
+// The files the archive holds, then every folder level it made, deepest first; a folder that
+// still holds anything stays.
+void RemoveUnpacked(const std::string& target, const std::vector<PlannedItem>& items) {
+  std::set<std::string> folders;
+  for (const PlannedItem& item : items) {
+    const std::string path = target + "\\" + item.path;
+    if (!item.isFolder) {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    }
+    std::string level = item.isFolder ? item.path : product::path::Folder(item.path);
+    for (; !level.empty(); level = product::path::Folder(level)) folders.insert(level);
+  }
+  std::vector<std::string> deepestFirst(folders.begin(), folders.end());
+  std::sort(deepestFirst.begin(), deepestFirst.end(), [](const std::string& a, const std::string& b) {
+    return a.size() > b.size();  // a folder's path is longer than its parent's
+  });
+  for (const std::string& folder : deepestFirst) RemoveDirectoryA((target + "\\" + folder).c_str());
+}
 
 // Why the reader fails at one entry, for telling the vendor.
 std::string ReaderFault(const std::string& archive, int32_t index, const std::string& scratch) {
@@ -129,24 +136,16 @@ bool InstallerListsArchive(const std::string& archive, const ArchiveLayout& layo
 
 const ArchiveEntry& EntryAt(const ArchiveLayout& layout, uint32_t index) { return layout.entries[index]; }
 
-}  // namespace
+// The entry after the last one the unpack reported is the one it stopped at.
+std::vector<Refusal> FaultAtLastEntry(const std::string& archive, const ArchiveLayout& layout, const std::string& scratch) {
+  const int32_t failed = lastHandled + 1;
+  if (failed >= static_cast<int32_t>(layout.entries.size())) return {ArchiveRefusal("the installer's unpack fails on this archive.")};
+  return {EntryRefusal(EntryAt(layout, static_cast<uint32_t>(failed)), ReaderFault(archive, failed, scratch))};
+}
 
-std::vector<Refusal> UnpackAndCompare(const std::string& archive, const ArchiveLayout& layout,
-                                      const std::vector<PlannedItem>& items) {
-  if (!InstallerListsArchive(archive, layout)) {
-    return {ArchiveRefusal("the installer cannot list what the archive holds before it writes anything.")};
-  }
-  ScratchFolder scratch;
-  if (scratch.Path().empty()) return {ArchiveRefusal("no scratch folder could be made in the temporary folder to unpack the archive into.")};
-  const std::string target = scratch.Path() + "\\product";
-  ziplib::ZipUnpacker unpacker;
-  unpacker.SetProgressCallback(NoteProgress);
-  lastHandled = -1;
-  if (unpacker.Run(archive.c_str(), target.c_str()) != 1) {
-    const int32_t failed = lastHandled + 1;
-    if (failed >= static_cast<int32_t>(layout.entries.size())) return {ArchiveRefusal("the installer's unpack fails on this archive.")};
-    return {EntryRefusal(EntryAt(layout, static_cast<uint32_t>(failed)), ReaderFault(archive, failed, scratch.Path()))};
-  }
+// Every file read back from where the unpack put it, against the central record.
+std::vector<Refusal> CompareUnpacked(const std::string& target, const ArchiveLayout& layout,
+                                     const std::vector<PlannedItem>& items) {
   std::vector<Refusal> refusals;
   for (const PlannedItem& item : items) {
     const std::string path = target + "\\" + item.path;
@@ -158,6 +157,25 @@ std::vector<Refusal> UnpackAndCompare(const std::string& archive, const ArchiveL
                                                                    "the archive's record of its size and CRC-32."));
     }
   }
+  return refusals;
+}
+
+}  // namespace
+
+std::vector<Refusal> UnpackAndCompare(const std::string& archive, const ArchiveLayout& layout,
+                                      const std::vector<PlannedItem>& items) {
+  if (!InstallerListsArchive(archive, layout)) {
+    return {ArchiveRefusal("the installer cannot list what the archive holds before it writes anything.")};
+  }
+  ScratchFolder scratch;
+  if (scratch.Path().empty()) return {ArchiveRefusal("no scratch folder could be made in the temporary folder to unpack the archive into.")};
+  const std::string target = scratch.Target();
+  ziplib::ZipUnpacker unpacker;
+  unpacker.SetProgressCallback(NoteProgress);
+  lastHandled = -1;
+  const bool unpacked = unpacker.Run(archive.c_str(), target.c_str()) == 1;
+  std::vector<Refusal> refusals = unpacked ? CompareUnpacked(target, layout, items) : FaultAtLastEntry(archive, layout, scratch.Path());
+  RemoveUnpacked(target, items);
   return refusals;
 }
 
