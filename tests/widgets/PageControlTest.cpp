@@ -239,6 +239,10 @@ TEST_F(PageControlTest, TheDesignDialogRenamesAddsAndDropsTabs) {
         if (process == GetCurrentProcessId()) box = found;
       }
       if (!box) return;
+      Sleep(300);  // painted
+      RECT r;
+      GetWindowRect(box, &r);
+      SaveArtifact(CaptureScreen(r.left, r.top, r.right - r.left, r.bottom - r.top), "pagecontrol-tabs-dialog");
       char text[512] = {};
       GetDlgItemTextA(box, widgetlib3::kTabsDialogNamesId, text, sizeof text);
       *shown = text;
