@@ -3,6 +3,7 @@
 #include "window/PageControlDialog.h"
 
 #include <iterator>
+#include <sstream>
 #include <string>
 #include "window/UnitSupport.h"
 
@@ -69,16 +70,13 @@ struct DialogContext {
   bool changed;
 };
 
+// Line ends are below 0x40, so they are never the trail byte of a GBK character.
 std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) lines.push_back(line);
-    start = end + 1;
   }
   return lines;
 }

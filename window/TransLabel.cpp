@@ -151,13 +151,15 @@ LRESULT TransLabel::OnWindowPosChanged(const WINDOWPOS& position) {
 // The ancestor paints the label's rectangle over (erasing it), then every other visible window
 // there paints its part of that rectangle again from the bottom up, and last the label draws its
 // text, once, onto the restored pixels: text drawn twice over itself would darken smoothed edges.
+// All of it is painted at once: the installer changes its percentage label while it unpacks,
+// when no messages are taken from the queue.
 void TransLabel::RepaintThroughAncestor() {
   HWND label = Handle();
   if (!label || !IsWindowVisible(label)) return;
   HWND ancestor = GetParent(label);
   while (ancestor && IsTransparent(ancestor)) ancestor = GetParent(ancestor);
   if (!ancestor) {
-    InvalidateRect(label, nullptr, FALSE);
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return;
   }
   RECT labelOnScreen;
@@ -175,7 +177,7 @@ void TransLabel::RepaintThroughAncestor() {
     MapWindowPoints(HWND_DESKTOP, *it, reinterpret_cast<POINT*>(&overlap), 2);
     RedrawWindow(*it, &overlap, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
   }
-  InvalidateRect(label, nullptr, FALSE);
+  RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 int32_t TransLabel::SetProperty(int32_t k, const rt::PropertyData& value) {

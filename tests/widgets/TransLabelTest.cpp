@@ -120,6 +120,24 @@ TEST_F(TransLabelTest, AfterACaptionChangeThePictureShowsBetweenTheLetters) {
   EXPECT_EQ(wrong, 0);
 }
 
+// The installer changes its percentage label while it unpacks, taking no messages from the queue
+// meanwhile: the change is on screen at once, painted over the restored picture.
+TEST_F(TransLabelTest, ACaptionChangeIsPaintedWithoutWaitingForTheQueue) {
+  HWND changed = Box(0);
+  HWND reference = Box(110);
+  tmpl::TransLabelBlock block;
+  block.Font = BigFont();
+  block.Caption = "10 %";
+  widgetlib1::TransLabel* label = Label(changed, block);
+  block.Caption = "99 %";
+  ASSERT_NE(Label(reference, block), nullptr);
+  ASSERT_NE(label, nullptr);
+  Image expected = CaptureClient(reference);
+  EXPECT_GT(Differences(CaptureClient(changed), expected), 100) << "the two captions must look different";
+  Set(label, 0, 0, "99 %");
+  EXPECT_EQ(Differences(CaptureClientAsPainted(changed), expected), 0);
+}
+
 // Each effect draws a copy in another colour first, then the text, one of them moved one or two
 // pixels down and right: the text lies on top, the copy shows where the text does not reach.
 TEST_F(TransLabelTest, EachEffectDrawsItsCopyUnderTheText) {
