@@ -58,9 +58,9 @@ bool EnoughRoom(const std::string& folder) {
 
 // The folder's missing levels, outermost first (each call makes one level).
 void CreateFolders(const std::string& folder) {
-  for (size_t i = 3; i <= folder.size(); i += i < folder.size() ? gbk::CharLength(folder.data(), i, folder.size()) : 1) {
-    if (i == folder.size() || folder[i] == '\\') CreateFolder(folder.substr(0, i));
-  }
+  for (size_t i = 3; i < folder.size(); i += gbk::CharLength(folder.data(), i, folder.size()))
+    if (folder[i] == '\\') CreateFolder(folder.substr(0, i));
+  CreateFolder(folder);
 }
 
 bool CheckFolder(Installation& setup) {

@@ -411,7 +411,7 @@ LRESULT PageControl::OnLButtonDown(POINT point) {
   if (tab < 0) return 0;
   SelectPage(tab);
   if (rt::FrameworkWindow::FromHandle(hwnd) != this) return 0;  // the page's routines closed the window
-  if (state_.stored.Prop6 != 1 || CurrentPage() != tab) return 0;  // kTabsDraggable
+  if (state_.stored.Prop6 != 1 || CurrentPage() != tab) return 0;  // Prop6: kTabsDraggable
   state_.pressedTab = tab;
   state_.pressedAt = point;
   state_.dragging = false;
@@ -633,8 +633,8 @@ bool PageControlPropertyEditable(const Block& stored, int32_t k) {
 void* PageControlUnitInterface(int32_t query) {
   if (query == rt::kUnitPropertyEditable) {
     rt::UnitPropertyEditable editable = [](rt::UnitObject* unit, int32_t k) {
-      const Block stored = unit ? static_cast<PageControl*>(unit)->State().stored : Block();
-      return PageControlPropertyEditable(stored, k);
+      static const Block defaults;
+      return PageControlPropertyEditable(unit ? static_cast<PageControl*>(unit)->State().stored : defaults, k);
     };
     return reinterpret_cast<void*>(editable);
   }
