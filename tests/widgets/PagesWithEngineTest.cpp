@@ -138,16 +138,22 @@ std::string Picture(const char* file) {
 // The installer's layout in small: a page control of three pages, each a full-size picture box;
 // page 1 carries a label of each effect, a picture button in each state, a close button and a
 // timer. Children come before their parents in the unit list, as in the installer's template.
-tmpl::WindowTemplate GalleryTemplate() {
+// A borderless window that stays where it is put, as the installer's.
+tmpl::WindowTemplate BorderlessWindow(uint32_t windowId, uint32_t unitId, RECT place, const char* caption) {
   tmpl::WindowTemplate window;
-  window.id = kGalleryWindow;
+  window.id = windowId;
   tmpl::WindowBlock frame;
   frame.Border = 0;
   frame.Position = 0;
   frame.BackColour = 0x00FFCD97;
-  frame.Caption = "Veltaro gallery";
+  frame.Caption = caption;
+  window.units.push_back(Unit(unitId, kTypeWindow, place, 0, frame.Write()));
+  return window;
+}
+
+tmpl::WindowTemplate GalleryTemplate() {
+  tmpl::WindowTemplate window = BorderlessWindow(kGalleryWindow, kWindowUnit, {40, 40, 508, 352}, "Veltaro gallery");
   auto& units = window.units;
-  units.push_back(Unit(kWindowUnit, kTypeWindow, {40, 40, 508, 352}, 0, frame.Write()));
   units.push_back(Unit(kLabelPage3, kTypeTransLabel, {40, 40, 200, 30}, kPicture3, Label("第三页", 0x00535353, 0)));
   units.push_back(Unit(kPicture3, kTypePicBox, {0, 0, 506, 326}, kPages, Picture("page3.jpg")));
   units.push_back(Unit(kLabelPage2, kTypeTransLabel, {40, 40, 200, 30}, kPicture2, Label("第二页", 0x00535353, 0)));
@@ -184,13 +190,7 @@ tmpl::WindowTemplate GalleryTemplate() {
 }
 
 tmpl::WindowTemplate StripTemplate() {
-  tmpl::WindowTemplate window;
-  window.id = kStripWindow;
-  tmpl::WindowBlock frame;
-  frame.Border = 0;
-  frame.Position = 0;
-  frame.Caption = "Veltaro tab strip";
-  window.units.push_back(Unit(kStripWindowUnit, kTypeWindow, {600, 40, 260, 100}, 0, frame.Write()));
+  tmpl::WindowTemplate window = BorderlessWindow(kStripWindow, kStripWindowUnit, {600, 40, 260, 100}, "Veltaro tab strip");
   tmpl::PageControlBlock block;
   block.TabPosition = 0;  // along the bottom edge
   block.Prop6 = 1;        // tabs may be dragged
