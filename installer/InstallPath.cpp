@@ -1,6 +1,7 @@
 #include "installer/InstallPath.h"
 #include "installer/ProgramCalls.h"
 #include "program_pool.h"
+#include "services/core/GbkText.h"
 
 namespace installer {
 namespace {
@@ -16,7 +17,7 @@ bool EveryPartIsAName(const std::string& folder) {
   for (size_t i = 3; i <= folder.size(); ++i) {
     bool end = i == folder.size() || folder[i] == '\\';
     if (!end) {
-      if (static_cast<unsigned char>(folder[i]) & 0x80) ++i;
+      i += gbk::CharLength(folder.data(), i, folder.size()) - 1;
       continue;
     }
     std::string part = folder.substr(partStart, i - partStart);
@@ -38,9 +39,8 @@ std::string TidyFolder(const std::string& typed) {
   if (first == std::string::npos) return std::string();
   std::string folder = typed.substr(first, typed.find_last_not_of(' ') + 1 - first);
   folder = ReplaceText(folder, pool::Text(pool::DoubleSeparator), pool::Text(pool::Separator));
-  // A trailing separator goes, unless it is a GBK trail byte.
-  while (folder.size() > 3 && folder.back() == '\\' && !(static_cast<unsigned char>(folder[folder.size() - 2]) & 0x80))
-    folder.pop_back();
+  // A trailing separator goes; a last byte 0x5C that is the trail byte of a character stays.
+  while (folder.size() > 3 && gbk::EndsWithAscii(folder.data(), folder.size(), '\\')) folder.pop_back();
   return folder;
 }
 

@@ -11,6 +11,7 @@
 #include "installer/ProgramCalls.h"
 #include "installer/Registration.h"
 #include "installer/product/FolderRules.h"
+#include "services/core/GbkText.h"
 #include "program_pool.h"
 #include "runtime/Runtime.h"
 
@@ -57,13 +58,9 @@ bool EnoughRoom(const std::string& folder) {
 
 // The folder's missing levels, outermost first (each call makes one level).
 void CreateFolders(const std::string& folder) {
-  for (size_t i = 3; i <= folder.size(); ++i) {
-    if (i < folder.size() && (static_cast<unsigned char>(folder[i]) & 0x80)) {
-      ++i;
-      continue;
-    }
-    if (i == folder.size() || folder[i] == '\\') CreateFolder(folder.substr(0, i));
-  }
+  for (size_t i = 3; i < folder.size(); i += gbk::CharLength(folder.data(), i, folder.size()))
+    if (folder[i] == '\\') CreateFolder(folder.substr(0, i));
+  CreateFolder(folder);
 }
 
 bool CheckFolder(Installation& setup) {

@@ -17,6 +17,8 @@ class UnitObject : public FrameworkWindow {
 // Unit interface queries (answered by a type's unit interface function with the routine).
 enum UnitQuery : int32_t {
   kUnitCreate = 1,
+  kUnitPropertyEditable = 2,
+  kUnitDesignDialog = 3,
   kUnitSetProperty = 4,
   kUnitWriteBlock = 5,
   kUnitGetProperty = 6,
@@ -46,6 +48,10 @@ struct PropertyData {
 };
 
 using UnitCreate = UnitObject* (*)(const UnitCreateArgs& args);
+// Whether own property k may be edited now, given the unit's other values.
+using UnitPropertyEditable = bool (*)(UnitObject* unit, int32_t k);
+// Runs the type's design-time dialog over the unit, owned by `owner`; true when it changed the unit.
+using UnitDesignDialog = bool (*)(UnitObject* unit, HWND owner);
 // Returns 1 when the unit must be re-created for the new value, else 0.
 using UnitSetProperty = int32_t (*)(UnitObject* unit, int32_t k, const PropertyData& value);
 // Writes the whole property block in the stored format; a null unit writes the defaults.

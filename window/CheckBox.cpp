@@ -2,7 +2,7 @@
 #include "window/BlockFields.h"
 #include "window/Events.h"
 #include "window/FontValue.h"
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 #include "window/EngineMessages.h"
 
 namespace window {
@@ -142,12 +142,7 @@ bool CheckBox::GetProperty(int32_t k, rt::PropertyData& value) const {
   if (!field) return false;
   ReadField(state_.block, *field, value);
   if (k == kChecked) value.number = SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-  if (k == kCaption) {
-    int length = GetWindowTextLengthA(Handle());
-    std::string caption(size_t(length) + 1, '\0');
-    caption.resize(size_t(GetWindowTextA(Handle(), &caption[0], length + 1)));
-    value.bytes = caption;
-  }
+  if (k == kCaption) value.bytes = WindowText(Handle());
   return true;
 }
 

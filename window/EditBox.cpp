@@ -4,7 +4,7 @@
 #include "window/CommonControls.h"
 #include "window/BlockFields.h"
 #include "window/FontValue.h"
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 #include "window/EngineMessages.h"
 
 namespace window {
@@ -223,12 +223,7 @@ void EditBox::PlaceSpinner() {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string EditBox::Text() const {
-  int length = GetWindowTextLengthA(Handle());
-  std::string text(size_t(length) + 1, '\0');
-  text.resize(size_t(GetWindowTextA(Handle(), &text[0], length + 1)));
-  return text;
-}
+std::string EditBox::Text() const { return WindowText(Handle()); }
 
 // ---- Properties -------------------------------------------------------------------------------
 

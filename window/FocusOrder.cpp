@@ -5,19 +5,20 @@
 namespace window {
 namespace {
 
-bool CanTakeFocus(const LoadedWindow& window, size_t unit, bool tabStopsOnly) {
-  HWND hwnd = window.UnitHandle(unit);
-  if (!hwnd || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return false;
-  if (tabStopsOnly && !(GetWindowLongA(hwnd, GWL_STYLE) & WS_TABSTOP)) return false;
-  return !FindUnitType(window.record.units[unit].typeCode).Has(typestate::kNoFocus | typestate::kNoVisibleWindow);
-}
+bool StopsInTabOrder(HWND hwnd) { return (GetWindowLongA(hwnd, GWL_STYLE) & WS_TABSTOP) != 0; }
 
 }  // namespace
+
+bool CanTakeFocus(const LoadedWindow& window, size_t unit) {
+  HWND hwnd = window.UnitHandle(unit);
+  if (!hwnd || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return false;
+  return !FindUnitType(window.record.units[unit].typeCode).Has(typestate::kNoFocus | typestate::kNoVisibleWindow);
+}
 
 std::vector<size_t> FocusOrder(const LoadedWindow& window, bool tabStopsOnly) {
   std::vector<size_t> order;
   for (size_t unit = 1; unit < window.UnitCount(); ++unit)
-    if (CanTakeFocus(window, unit, tabStopsOnly)) order.push_back(unit);
+    if (CanTakeFocus(window, unit) && (!tabStopsOnly || StopsInTabOrder(window.UnitHandle(unit)))) order.push_back(unit);
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
     return window.record.units[a].tabOrder < window.record.units[b].tabOrder;
   });

@@ -6,6 +6,10 @@
 
 namespace window {
 
+// Whether a unit can take the focus now: its window exists, is visible and enabled, and its type
+// neither refuses the focus nor lacks a visible window.
+bool CanTakeFocus(const LoadedWindow& window, size_t unit);
+
 // Units (never the window unit) that can take the focus now, by tab order and then position.
 std::vector<size_t> FocusOrder(const LoadedWindow& window, bool tabStopsOnly);
 

@@ -1,6 +1,7 @@
 #include "window/KeyboardHandling.h"
 #include "runtime/Runtime.h"
 #include "window/FocusOrder.h"
+#include "window/UnitSupport.h"
 #include "window/UnitType.h"
 
 namespace window {
@@ -64,13 +65,6 @@ bool OnHelp(LoadedWindow& window, const tmpl::WindowBlock& settings) {
   UINT command = settings.HelpContext ? HELP_CONTEXT : HELP_CONTENTS;
   WinHelpA(window.Handle(), path.c_str(), command, ULONG_PTR(settings.HelpContext));
   return true;
-}
-
-std::string WindowText(HWND hwnd) {
-  int length = GetWindowTextLengthA(hwnd);
-  std::string text(size_t(length) + 1, '\0');
-  text.resize(size_t(GetWindowTextA(hwnd, &text[0], length + 1)));
-  return text;
 }
 
 // What a unit does when its mnemonic is pressed, by its type state.

@@ -9,7 +9,8 @@
 #include <cstring>
 #include <memory>
 #include "window/CommonControls.h"
-#include "window/PicBox.h"
+#include "window/PageControlDialog.h"
+#include "window/UnitSupport.h"
 #include "window/WidgetLib3.h"
 
 namespace widgetlib3 {
@@ -45,7 +46,7 @@ struct NumberSlot {
 constexpr NumberSlot kNumberSlots[] = {
     {1, &Block::Prop1, nullptr, After::kRepaint},
     {5, &Block::HideTabs, nullptr, After::kLayout},
-    {6, &Block::Prop6, nullptr, After::kRepaint},
+    {kTabsDraggable, &Block::Prop6, nullptr, After::kStore},
     {10, &Block::TabHeight, nullptr, After::kLayout},
     {13, &Block::Prop13, nullptr, After::kRepaint},
     {20, &Block::Prop20, nullptr, After::kRepaint},
@@ -142,6 +143,10 @@ rt::UnitObject* PageControl::Create(const rt::UnitCreateArgs& args) {
       static_cast<HBITMAP>(LoadImageA(module, "KQR3_IDB_SCROLLBTNS", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   state.handCursor = LoadCursorA(module, "KQR3_IDC_HANDCUR");
   if (!state.handCursor) state.handCursor = LoadCursor(nullptr, IDC_HAND);
+  state.dragCursor = LoadCursorA(module, "KQR3_IDC_DRAGGING");
+  if (!state.dragCursor) state.dragCursor = LoadCursor(nullptr, IDC_ARROW);
+  state.noDragCursor = LoadCursorA(module, "KQR3_IDC_NODRAGGING");
+  if (!state.noDragCursor) state.noDragCursor = LoadCursor(nullptr, IDC_NO);
   control->SetTabFont(state.stored.TabFont());
   control->CreateScrollButtons();
   control->Layout();
@@ -332,7 +337,12 @@ LRESULT PageControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return 1;  // painting covers the strip and the page area
     case WM_PAINT: return OnPaint();
     case WM_SIZE: return OnSize();
-    case WM_LBUTTONDOWN: return OnLButtonDown(point);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: return OnLButtonDown(point);  // the second press of a quick pair is a press too
+    case WM_LBUTTONUP: return OnLButtonUp(point);
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != Handle()) state_.pressedTab = -1, state_.dragging = false;
+      break;
     case WM_MOUSEMOVE: return OnMouseMove(point);
     case WM_MOUSELEAVE: return OnMouseLeave();
     case WM_SETCURSOR:
@@ -393,38 +403,81 @@ LRESULT PageControl::OnSize() {
   return 0;
 }
 
+// A press on a tab selects its page; when tabs may be dragged and the page did become current,
+// the press may go on into a drag of its tab.
 LRESULT PageControl::OnLButtonDown(POINT point) {
+  HWND hwnd = Handle();
   int tab = TabAt(point);
-  if (tab >= 0) SelectPage(tab);  // last: the page's routines may destroy the control
+  if (tab < 0) return 0;
+  SelectPage(tab);
+  if (rt::FrameworkWindow::FromHandle(hwnd) != this) return 0;  // the page's routines closed the window
+  if (state_.stored.Prop6 != 1 || CurrentPage() != tab) return 0;  // Prop6: kTabsDraggable
+  state_.pressedTab = tab;
+  state_.pressedAt = point;
+  state_.dragging = false;
+  SetCapture(hwnd);
   return 0;
 }
 
+LRESULT PageControl::OnLButtonUp(POINT point) {
+  if (state_.pressedTab < 0) return 0;
+  const int target = state_.dragging ? DropTarget(point) : -1;
+  EndDrag();
+  if (target >= 0) window::RaiseUnitEvent(RuntimeEntry(), *this, kEventTabDropped, {static_cast<uint32_t>(target)});
+  return 0;
+}
+
+// Another tab than the one dragged, or -1.
+int PageControl::DropTarget(POINT point) const {
+  int tab = TabAt(point);
+  return tab == state_.pressedTab ? -1 : tab;
+}
+
+void PageControl::EndDrag() {
+  state_.pressedTab = -1;
+  state_.dragging = false;
+  if (GetCapture() == Handle()) ReleaseCapture();
+}
+
 LRESULT PageControl::OnMouseMove(POINT point) {
+  if (state_.pressedTab >= 0) {
+    const bool beyond = std::abs(point.x - state_.pressedAt.x) > GetSystemMetrics(SM_CXDRAG) ||
+                        std::abs(point.y - state_.pressedAt.y) > GetSystemMetrics(SM_CYDRAG);
+    state_.dragging = state_.dragging || beyond;
+    if (state_.dragging) SetCursor(DropTarget(point) >= 0 ? state_.dragCursor : state_.noDragCursor);
+    return 0;
+  }
   if (!state_.trackingLeave) {
     TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, Handle(), 0};
     state_.trackingLeave = TrackMouseEvent(&track) != FALSE;
   }
-  int tab = TabAt(point);
-  if (tab == state_.hotTab) return 0;
-  state_.hotTab = tab;
-  RepaintStrip();
+  SetHotTab(TabAt(point));
   return 0;
 }
 
 LRESULT PageControl::OnMouseLeave() {
   state_.trackingLeave = false;
-  if (state_.hotTab < 0) return 0;
-  state_.hotTab = -1;
-  RepaintStrip();
+  SetHotTab(-1);
   return 0;
 }
 
+void PageControl::SetHotTab(int tab) {
+  if (tab == state_.hotTab) return;
+  state_.hotTab = tab;
+  RepaintStrip();
+  window::RaiseUnitEvent(RuntimeEntry(), *this, kEventHotTab, {static_cast<uint32_t>(tab)});
+}
+
 bool PageControl::OnSetCursor(UINT hitTest) {
-  if (hitTest != HTCLIENT || !state_.handCursor) return false;
+  if (hitTest != HTCLIENT) return false;
   POINT point;
   GetCursorPos(&point);
   ScreenToClient(Handle(), &point);
-  if (TabAt(point) < 0) return false;
+  if (state_.dragging) {
+    SetCursor(DropTarget(point) >= 0 ? state_.dragCursor : state_.noDragCursor);
+    return true;
+  }
+  if (!state_.handCursor || TabAt(point) < 0) return false;
   SetCursor(state_.handCursor);
   return true;
 }
@@ -434,6 +487,7 @@ LRESULT PageControl::OnCommand(int id, int code) {
   state_.firstTab += id == kScrollLeftId ? -1 : 1;
   Layout();
   RepaintStrip();
+  window::RaiseUnitEvent(RuntimeEntry(), *this, kEventScrolled, {static_cast<uint32_t>(state_.firstTab)});
   return 0;
 }
 
@@ -547,7 +601,49 @@ bool PageControl::GetProperty(int32_t k, rt::PropertyData& value) const {
 
 std::string PageControl::WriteBlock() const { return state_.stored.Write(); }
 
+bool PageControl::EditTabs(HWND owner) {
+  std::vector<tmpl::TabItem> tabs = state_.stored.Tabs;
+  if (!RunTabsDialog(owner, tabs)) return false;
+  Block edited;
+  edited.TabsFormatVersion = state_.stored.TabsFormatVersion;
+  edited.Tabs = std::move(tabs);
+  rt::PropertyData value;
+  value.bytes = edited.WriteTabs();
+  SetProperty(kTabs, value);
+  return true;
+}
+
+// Own properties whose editing depends on others (see PageControlPropertyEditable).
+namespace {
+
+bool VerticalStrip(const Block& stored) { return stored.TabPosition == kTabsLeft || stored.TabPosition == kTabsRight; }
+bool NeedsNoOption11(int32_t k) { return k == 12 || (k >= 20 && k <= 23) || k == 26; }
+
+}  // namespace
+
+bool PageControlPropertyEditable(const Block& stored, int32_t k) {
+  if (NeedsNoOption11(k)) return stored.Prop11 == 0;
+  if (k == 13) return !(stored.Prop39 != 0 && VerticalStrip(stored));
+  if (k == 39) return VerticalStrip(stored);
+  if (k == 45) return stored.Prop11 == 0 && stored.Prop20 != 0;
+  if (k >= 46 && k <= 48) return stored.Prop11 == 0 && stored.Prop20 != 0 && stored.Prop45 != 0;
+  return true;
+}
+
 void* PageControlUnitInterface(int32_t query) {
+  if (query == rt::kUnitPropertyEditable) {
+    rt::UnitPropertyEditable editable = [](rt::UnitObject* unit, int32_t k) {
+      static const Block defaults;
+      return PageControlPropertyEditable(unit ? static_cast<PageControl*>(unit)->State().stored : defaults, k);
+    };
+    return reinterpret_cast<void*>(editable);
+  }
+  if (query == rt::kUnitDesignDialog) {
+    rt::UnitDesignDialog dialog = [](rt::UnitObject* unit, HWND owner) {
+      return unit && static_cast<PageControl*>(unit)->EditTabs(owner);
+    };
+    return reinterpret_cast<void*>(dialog);
+  }
   return window::CommonUnitRoutine<PageControl, tmpl::PageControlBlock>(query);
 }
 

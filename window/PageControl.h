@@ -21,6 +21,17 @@ constexpr int kScrollRightId = 1009;
 // instead of having the window engine show the page's units.
 constexpr int kTabHidesChildren = 18;
 
+// The control's own events beyond 0 (page changed) and 1 (page about to change); each carries
+// one integer.
+enum PageControlEvent : int32_t {
+  kEventHotTab = 2,      // the tab under the mouse changed: its index, or -1 when none is
+  kEventScrolled = 3,    // the user scrolled the strip with its buttons: the first tab shown
+  kEventTabDropped = 4,  // the current page's tab was dragged onto another tab: that tab's index
+};
+// Own property 6: 1 lets the current page's tab be dragged onto another tab (event 4). The
+// control reorders nothing itself: which units sit on which page is the window engine's.
+constexpr int32_t kTabsDraggable = 6;
+
 // Where the tab strip runs (`TabPosition`).
 enum TabEdge : int32_t {
   kTabsBottom = 0,
@@ -44,7 +55,16 @@ struct PageControlState {
   HWND toolTip = nullptr;          // tips of the two scroll buttons
   rt::gdi::Bitmap scrollPictures;  // "KQR3_IDB_SCROLLBTNS" from the executable, or null
   HCURSOR handCursor = nullptr;    // over a tab
+  HCURSOR dragCursor = nullptr;    // dragging a tab over another tab: it may be dropped there
+  HCURSOR noDragCursor = nullptr;  // dragging a tab anywhere else
+  int pressedTab = -1;             // the current page's tab while the button is held on it
+  POINT pressedAt = {};            // where it was pressed, client coordinates
+  bool dragging = false;           // the mouse left the drag threshold with the button held
 };
+
+// Whether own property k may be edited with the other values as `stored` holds them: some
+// options only mean something while others are set.
+bool PageControlPropertyEditable(const tmpl::PageControlBlock& stored, int32_t k);
 
 class PageControl : public rt::UnitObject {
  public:
@@ -58,6 +78,8 @@ class PageControl : public rt::UnitObject {
   void SelectPage(int32_t page);
   int32_t CurrentPage() const { return state_.stored.CurrentPage; }
   const PageControlState& State() const { return state_; }
+  // The design-time dialog: the tab names, one a line. True when the tabs changed.
+  bool EditTabs(HWND owner);
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -67,6 +89,7 @@ class PageControl : public rt::UnitObject {
   LRESULT OnPaint();
   LRESULT OnSize();
   LRESULT OnLButtonDown(POINT point);
+  LRESULT OnLButtonUp(POINT point);
   LRESULT OnMouseMove(POINT point);
   LRESULT OnMouseLeave();
   bool OnSetCursor(UINT hitTest);
@@ -81,6 +104,9 @@ class PageControl : public rt::UnitObject {
   void LayoutStrip();
   void ScrollIntoView(int tab);
   int TabAt(POINT point) const;
+  int DropTarget(POINT point) const;
+  void EndDrag();
+  void SetHotTab(int tab);
   void ShowPageUnits(int32_t page);
   void RepaintStrip();
 

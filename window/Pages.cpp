@@ -1,4 +1,5 @@
 #include "window/Pages.h"
+#include "window/FocusOrder.h"
 #include "window/UnitType.h"
 
 namespace window {
@@ -7,12 +8,6 @@ namespace {
 constexpr int32_t kCurrentPageProperty = 4;  // own property of a paged container
 
 bool IsPaged(const tmpl::UnitTemplate& unit) { return FindUnitType(unit.typeCode).Has(typestate::kPaged); }
-
-bool CanTakeFocus(const LoadedWindow& window, size_t unit) {
-  HWND hwnd = window.UnitHandle(unit);
-  if (!hwnd || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return false;
-  return !FindUnitType(window.record.units[unit].typeCode).Has(typestate::kNoFocus);
-}
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 #include "runtime/Runtime.h"
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 #include "window/template/PropertyBlocks.h"
 
 namespace window {

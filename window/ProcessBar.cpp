@@ -3,7 +3,7 @@
 #include <algorithm>
 #include "window/CommonControls.h"
 #include "window/BlockFields.h"
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 
 namespace window {
 namespace {

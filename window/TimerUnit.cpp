@@ -3,7 +3,7 @@
 
 #include <memory>
 #include "runtime/Runtime.h"
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 #include "window/template/PropertyBlocks.h"
 
 namespace window {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <vector>
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 #include "window/WidgetLib1.h"
 #include "window/template/PropertyBlocks.h"
 
@@ -119,10 +119,7 @@ void TransLabel::PostNcDestroy() {
 
 LRESULT TransLabel::OnPaint() {
   rt::gdi::PaintDc paint(Handle());
-  int length = GetWindowTextLengthA(Handle());
-  if (length <= 0) return 0;
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(Handle(), &text[0], length + 1)));
+  const std::string text = window::WindowText(Handle());
   if (text.empty()) return 0;
   RECT client;
   GetClientRect(Handle(), &client);
@@ -140,7 +137,7 @@ LRESULT TransLabel::OnPaint() {
   }
   RECT place = client;
   OffsetRect(&place, look.textOffset, look.textOffset);
-  SetTextColor(dc, static_cast<COLORREF>(state_.textColour & 0x00FFFFFF));
+  SetTextColor(dc, window::ResolveColour(state_.textColour));
   DrawTextA(dc, text.c_str(), -1, &place, format);
   return 0;
 }
@@ -151,16 +148,18 @@ LRESULT TransLabel::OnWindowPosChanged(const WINDOWPOS& position) {
   return 0;
 }
 
-// The ancestor paints the label's rectangle over (erasing it), then every visible window there,
-// the label among them, paints its part of that rectangle again from the bottom up. Each paints
-// once onto freshly restored pixels: text drawn twice over itself would darken smoothed edges.
+// The ancestor paints the label's rectangle over (erasing it), then every other visible window
+// there paints its part of that rectangle again from the bottom up, and last the label draws its
+// text, once, onto the restored pixels: text drawn twice over itself would darken smoothed edges.
+// All of it is painted at once: the installer changes its percentage label while it unpacks,
+// when no messages are taken from the queue.
 void TransLabel::RepaintThroughAncestor() {
   HWND label = Handle();
   if (!label || !IsWindowVisible(label)) return;
   HWND ancestor = GetParent(label);
   while (ancestor && IsTransparent(ancestor)) ancestor = GetParent(ancestor);
   if (!ancestor) {
-    InvalidateRect(label, nullptr, FALSE);
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return;
   }
   RECT labelOnScreen;
@@ -172,10 +171,13 @@ void TransLabel::RepaintThroughAncestor() {
   EnumChildWindows(ancestor, CollectWindow, reinterpret_cast<LPARAM>(&descendants));
   for (auto it = descendants.rbegin(); it != descendants.rend(); ++it) {
     RECT area, overlap;
-    if (!IsWindowVisible(*it) || !GetWindowRect(*it, &area) || !IntersectRect(&overlap, &area, &labelOnScreen)) continue;
+    if (*it == label || !IsWindowVisible(*it) || !GetWindowRect(*it, &area) ||
+        !IntersectRect(&overlap, &area, &labelOnScreen))
+      continue;
     MapWindowPoints(HWND_DESKTOP, *it, reinterpret_cast<POINT*>(&overlap), 2);
     RedrawWindow(*it, &overlap, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
   }
+  RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 int32_t TransLabel::SetProperty(int32_t k, const rt::PropertyData& value) {

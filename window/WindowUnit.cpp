@@ -5,7 +5,7 @@
 #include "window/Events.h"
 #include "window/FontValue.h"
 #include "window/ModalLoop.h"
-#include "window/PicBox.h"
+#include "window/UnitSupport.h"
 #include "window/PreTranslation.h"
 #include "window/UnitType.h"
 #include "window/WindowStore.h"
@@ -451,12 +451,7 @@ bool WindowUnit::GetProperty(int32_t k, rt::PropertyData& value) const {
   const BlockField<Stored>* field = FieldOf(kFields, k);
   if (!field) return false;
   ReadField(state_.block, *field, value);
-  if (k == kCaption) {
-    int length = GetWindowTextLengthA(Handle());
-    std::string caption(size_t(length) + 1, '\0');
-    caption.resize(size_t(GetWindowTextA(Handle(), &caption[0], length + 1)));
-    value.bytes = caption;
-  }
+  if (k == kCaption) value.bytes = WindowText(Handle());
   if (k == kPosition) value.number = IsIconic(Handle()) ? kMinimised : IsZoomed(Handle()) ? kMaximised : 0;
   return true;
 }

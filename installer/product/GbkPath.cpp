@@ -1,23 +1,16 @@
 #include "installer/product/GbkPath.h"
 
 #include <windows.h>
+#include "services/core/GbkText.h"
 
 namespace product::path {
 
 namespace {
 
-bool IsLeadByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 0x81 && byte <= 0xFE;
-}
-
 // Calls visit(offset) for the first byte of every character.
 template <typename Visit>
 void ForEachCharacter(const std::string& text, Visit visit) {
-  for (size_t i = 0; i < text.size();) {
-    visit(i);
-    i += (IsLeadByte(text[i]) && i + 1 < text.size()) ? 2 : 1;
-  }
+  for (size_t i = 0; i < text.size(); i += gbk::CharLength(text.data(), i, text.size())) visit(i);
 }
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }

@@ -1,8 +1,9 @@
 // Paths as GBK byte strings, the form every "A" function takes under code page 936.
 //
-// A GBK character is one byte below 0x81 or a lead byte 0x81..0xFE followed by a trail byte,
-// and trail bytes include "\", "|" and the letters. So separators and case are only looked at
-// on character boundaries: a plain byte search would split "\x81\x5C" in the middle.
+// A byte with bit 7 set starts a two-byte character (the rule of services/core/GbkText.h, which
+// the installer follows too), and trail bytes include "\", "|" and the letters. So separators
+// and case are only looked at on character boundaries: a plain byte search would split
+// "\x81\x5C" in the middle.
 #pragma once
 #include <string>
 #include <vector>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "services/core/GbkText.h"
 #include "services/style/StyleLib.h"
 
 namespace stylelib {
@@ -45,12 +46,6 @@ int TextWidth(HDC dc, const char* text, size_t length) {
   return size.cx;
 }
 
-// Length of the character starting at `text[i]`: two bytes for a GBK lead byte.
-size_t CharLength(const std::string& text, size_t i) {
-  const auto byte = static_cast<unsigned char>(text[i]);
-  return (byte & 0x80) && i + 1 < text.size() ? 2 : 1;
-}
-
 // Appends the lines of one paragraph (no line breaks in it).
 void BreakParagraph(HDC dc, const std::string& paragraph, int width, std::vector<std::string>& lines) {
   size_t start = 0;
@@ -58,7 +53,7 @@ void BreakParagraph(HDC dc, const std::string& paragraph, int width, std::vector
     size_t end = start;
     size_t lastSpace = std::string::npos;
     while (end < paragraph.size()) {
-      const size_t next = end + CharLength(paragraph, end);
+      const size_t next = end + gbk::CharLength(paragraph.data(), end, paragraph.size());
       if (end > start && TextWidth(dc, paragraph.data() + start, next - start) > width) break;
       if (paragraph[end] == ' ') lastSpace = end;
       end = next;

@@ -4,13 +4,12 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include "services/core/GbkText.h"
 
 namespace ziplib::gbk {
 
-// Length in bytes of the character that starts at byte i (a lone lead byte at the end is one).
-inline size_t CharLength(std::string_view text, size_t i) {
-  return (static_cast<unsigned char>(text[i]) & 0x80) && i + 1 < text.size() ? 2 : 1;
-}
+// Length in bytes of the character that starts at byte i, by the one GBK rule of all libraries.
+inline size_t CharLength(std::string_view text, size_t i) { return ::gbk::CharLength(text.data(), i, text.size()); }
 
 // True when the last character is the single-byte "\".
 bool EndsWithBackslash(std::string_view text);

@@ -5,6 +5,9 @@
 //   installer_driver find                       the window's screen rectangle
 //   installer_driver click X Y                  a left click on the page
 //   installer_driver type X Y TEXT              click into the control there, clear it, type TEXT
+//   installer_driver set-text X Y TEXT          click into the control there and set its text at
+//                                               once (WM_SETTEXT): Wine turns Chinese typed
+//                                               through SendInput into "??"
 //   installer_driver text-at X Y                the text of the control at that point
 //   installer_driver enabled-at X Y             1 when the control there is enabled
 //   installer_driver visible                    every visible control: class, page rect, text
@@ -158,6 +161,16 @@ int Type(int x, int y, const std::string& text) {
   PressKey(VK_HOME, true);  // select to the start
   PressKey(VK_DELETE);
   return TypeText(text) ? 0 : 2;
+}
+
+int SetText(int x, int y, const std::string& text) {
+  if (Click(x, y)) return 1;
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  DWORD_PTR done = 0;
+  SendMessageTimeoutA(ControlAt(page, x, y), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                      5000, &done);
+  return done ? 0 : 2;
 }
 
 int TextAt(int x, int y) {
@@ -459,6 +472,7 @@ int main(int argc, char** argv) {
   }
   if (command == "click") return Click(number(1), number(2));
   if (command == "type" && args.size() >= 4) return Type(number(1), number(2), args[3]);
+  if (command == "set-text" && args.size() >= 4) return SetText(number(1), number(2), args[3]);
   if (command == "text-at") return TextAt(number(1), number(2));
   if (command == "enabled-at") return EnabledAt(number(1), number(2));
   if (command == "visible") return Visible();

@@ -268,8 +268,12 @@ Image CaptureScreen(int x, int y, int width, int height) {
 // the screen it is never behind the painting.
 Image CaptureClient(HWND hwnd) {
   Pump(30);
+  RedrawWindow(GetAncestor(hwnd, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return CaptureClientAsPainted(hwnd);
+}
+
+Image CaptureClientAsPainted(HWND hwnd) {
   HWND root = GetAncestor(hwnd, GA_ROOT);
-  RedrawWindow(root, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT client, rootWindow;
   GetClientRect(hwnd, &client);
   GetWindowRect(root, &rootWindow);

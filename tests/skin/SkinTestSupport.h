@@ -75,6 +75,8 @@ struct Image {
 
 // What the screen shows now of a window's client area (after its pending painting).
 Image CaptureClient(HWND hwnd);
+// The same as painted so far: no message is taken from the queue and no painting asked for.
+Image CaptureClientAsPainted(HWND hwnd);
 Image CaptureScreen(int x, int y, int width, int height);
 // Saves an image as build/artifacts/skin/NAME.png.
 void SaveArtifact(const Image& image, const std::string& name);

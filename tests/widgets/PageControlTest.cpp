@@ -3,10 +3,12 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "runtime/Runtime.h"
 #include "tests/skin/SkinTestSupport.h"
 #include "window/PageControl.h"
+#include "window/PageControlDialog.h"
 #include "window/WidgetLib3.h"
 
 using namespace skintest;
@@ -153,11 +155,123 @@ TEST_F(PageControlTest, ClickingATabSelectsItsPage) {
   ASSERT_NE(control, nullptr);
   POINT tab = TabCentre(control, 1);
   ClickAt(tab.x, tab.y);
-  EXPECT_EQ(Log(), (Lines{"event 1", "page-message", "event 0"}));
+  EXPECT_EQ(Log(), (Lines{"event 2", "event 1", "page-message", "event 0"})) << "under the mouse, then selected";
   EXPECT_EQ(Get(control, 4), 1);
   ClearRecords();
   ClickAt(tab.x, tab.y);
   EXPECT_EQ(Log(), Lines{}) << "its own tab again";
+}
+
+// Event 2 follows the tab under the mouse (-1 when it leaves the tabs); event 3 reports the first
+// tab shown after the user scrolls the strip.
+TEST_F(PageControlTest, TheTabUnderTheMouseAndScrollingAreReported) {
+  widgetlib3::PageControl* control = Create(InstallerBlock(), 180, 120);
+  ASSERT_NE(control, nullptr);
+  POINT first = TabCentre(control, 0), second = TabCentre(control, 1);
+  MouseMoveTo(first.x, first.y);
+  MouseMoveTo(second.x, second.y);
+  POINT page = ScreenPoint(control->Handle(), 90, 90);
+  MouseMoveTo(page.x, page.y);
+  ASSERT_EQ(Log(), (Lines{"event 2", "event 2", "event 2"}));
+  EXPECT_EQ(Events()[0].args, std::vector<uint32_t>{0});
+  EXPECT_EQ(Events()[1].args, std::vector<uint32_t>{1});
+  EXPECT_EQ(Events()[2].args, std::vector<uint32_t>{0xFFFFFFFFu}) << "-1: no tab";
+
+  ClearRecords();
+  RECT r;
+  GetWindowRect(GetDlgItem(control->Handle(), widgetlib3::kScrollRightId), &r);
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ASSERT_EQ(Log(), Lines{"event 3"});
+  EXPECT_EQ(Events()[0].args, std::vector<uint32_t>{1});
+}
+
+// Query 2: which own properties may be edited while the others hold what they hold.
+TEST_F(PageControlTest, SomeOptionsCanBeEditedOnlyWhileOthersAllowThem) {
+  auto editable = reinterpret_cast<rt::UnitPropertyEditable>(widgetlib3::PageControlUnitInterface(rt::kUnitPropertyEditable));
+  ASSERT_NE(editable, nullptr);
+  widgetlib3::PageControl* control = Create(InstallerBlock());
+  ASSERT_NE(control, nullptr);
+  auto allowed = [&](std::initializer_list<int32_t> ks) {
+    std::vector<int32_t> yes;
+    for (int32_t k : ks)
+      if (editable(control, k)) yes.push_back(k);
+    return yes;
+  };
+  using Ks = std::vector<int32_t>;
+  const std::initializer_list<int32_t> dependent = {12, 13, 20, 21, 22, 23, 26, 39, 45, 46, 47, 48};
+  // The installer's values: 11 is 1, the strip along the top.
+  EXPECT_EQ(allowed(dependent), (Ks{13}));
+  EXPECT_EQ(allowed({0, 1, 4, 11, 27, 54}), (Ks{0, 1, 4, 11, 27, 54})) << "all others always";
+  Set(control, 11, 0);
+  EXPECT_EQ(allowed(dependent), (Ks{12, 13, 20, 21, 22, 23, 26}));
+  Set(control, 20, 1);
+  EXPECT_EQ(allowed(dependent), (Ks{12, 13, 20, 21, 22, 23, 26, 45}));
+  Set(control, 45, 1);
+  EXPECT_EQ(allowed(dependent), (Ks{12, 13, 20, 21, 22, 23, 26, 45, 46, 47, 48}));
+  Set(control, 39, 1);
+  EXPECT_TRUE(editable(control, 13)) << "39 counts only for a strip along a vertical edge";
+  Set(control, 0, 3);
+  EXPECT_FALSE(editable(control, 13));
+  EXPECT_TRUE(editable(control, 39));
+  Set(control, 0, 0);
+  EXPECT_FALSE(editable(control, 39));
+  EXPECT_FALSE(editable(nullptr, 12)) << "without a unit: the stored defaults, where 11 is 1";
+  EXPECT_TRUE(editable(nullptr, 13));
+}
+
+// Query 3: the design-time dialog edits the tab names, one a line; the tabs that stay keep their
+// values. The dialog is answered from another thread, as a person would, while it runs here.
+TEST_F(PageControlTest, TheDesignDialogRenamesAddsAndDropsTabs) {
+  auto dialog = reinterpret_cast<rt::UnitDesignDialog>(widgetlib3::PageControlUnitInterface(rt::kUnitDesignDialog));
+  ASSERT_NE(dialog, nullptr);
+  tmpl::PageControlBlock block = InstallerBlock();
+  block.Tabs[1].Values[3] = 77;
+  block.CurrentPage = 0;
+  widgetlib3::PageControl* control = Create(block);
+  ASSERT_NE(control, nullptr);
+  auto answer = [](const char* names, int button, std::string* shown) {
+    return std::thread([=] {
+      HWND box = nullptr;
+      for (int i = 0; i < 200 && !box; ++i, Sleep(50)) {
+        HWND found = FindWindowA("#32770", "编辑子夹");
+        DWORD process = 0;
+        if (found) GetWindowThreadProcessId(found, &process);
+        if (process == GetCurrentProcessId()) box = found;
+      }
+      if (!box) return;
+      Sleep(300);  // painted
+      RECT r;
+      GetWindowRect(box, &r);
+      SaveArtifact(CaptureScreen(r.left, r.top, r.right - r.left, r.bottom - r.top), "pagecontrol-tabs-dialog");
+      char text[512] = {};
+      GetDlgItemTextA(box, widgetlib3::kTabsDialogNamesId, text, sizeof text);
+      *shown = text;
+      if (names) SetDlgItemTextA(box, widgetlib3::kTabsDialogNamesId, names);
+      PostMessageA(box, WM_COMMAND, button, 0);
+    });
+  };
+  std::string shown;
+  std::thread person = answer("甲\r\n路径\r\n\r\n丙\r\n丁\r\n戊\r\n己", IDOK, &shown);
+  EXPECT_TRUE(dialog(control, host_));
+  person.join();
+  EXPECT_EQ(shown, "首页界面\r\n路径选择\r\n进度界面\r\n完成界面\r\n协议界面");
+  const auto& tabs = control->State().stored.Tabs;
+  ASSERT_EQ(tabs.size(), 6u) << "empty lines make no tab";
+  EXPECT_EQ(tabs[0].Name, "甲");
+  EXPECT_EQ(tabs[1].Name, "路径");
+  EXPECT_EQ(tabs[1].Values[3], 77) << "the tab at its place keeps its values";
+  EXPECT_EQ(tabs[5].Name, "己");
+  EXPECT_EQ(tabs[5].Values, tmpl::TabItem().Values) << "a new tab gets the usual values";
+  EXPECT_FALSE(IsRectEmpty(&control->State().tabRects[0])) << "laid out again";
+
+  person = answer("乙", IDCANCEL, &shown);
+  EXPECT_FALSE(dialog(control, host_)) << "cancelled";
+  person.join();
+  EXPECT_EQ(control->State().stored.Tabs.size(), 6u);
+  person = answer(nullptr, IDOK, &shown);
+  EXPECT_FALSE(dialog(control, host_)) << "OK without a change";
+  person.join();
+  EXPECT_EQ(Log(), Lines{}) << "editing tabs raises nothing";
 }
 
 TEST_F(PageControlTest, APageWhoseTabSaysSoHidesTheControlsOwnChildren) {
@@ -202,7 +316,7 @@ TEST_F(PageControlTest, TooManyTabsForTheStripScrollWithTheTwoButtons) {
   EXPECT_EQ(control->State().firstTab, 1);
   EXPECT_TRUE(IsWindowEnabled(left));
   EXPECT_TRUE(IsRectEmpty(&control->State().tabRects[0]));
-  EXPECT_EQ(Log(), Lines{}) << "scrolling selects nothing";
+  EXPECT_EQ(Log(), Lines{"event 3"}) << "scrolling selects nothing";
   SaveArtifact(CaptureClient(control->Handle()), "pagecontrol-scrolled");
 
   Set(control, 4, 4);

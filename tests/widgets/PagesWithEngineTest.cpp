@@ -31,6 +31,8 @@ constexpr uint32_t kLabelPlain = 0x16010010, kLabelWhite = 0x16010011, kLabelRai
 constexpr uint32_t kButtonNormal = 0x16010020, kButtonHot = 0x16010021, kButtonPressed = 0x16010022,
                    kButtonDisabled = 0x16010023, kButtonTwoState = 0x16010024, kClose = 0x16010025;
 constexpr uint32_t kTimer = 0x160100F0;
+// A second window: one tab strip of five tabs, too many for its width, whose tabs may be dragged.
+constexpr uint32_t kStripWindow = 0x52010002, kStripWindowUnit = 0x06010001, kStrip = 0x16010099;
 constexpr int kPageControlProperty = 8 + 4;  // `CurrentPage`
 
 std::string PictureFile(const char* name) {
@@ -64,6 +66,8 @@ void ButtonClicked(const uint32_t*, int32_t, rt::EventResult*) {
   std::snprintf(text, sizeof text, "click %08X", EventSourceUnit());
   RoutineLog().push_back(text);
 }
+
+void TabDropped(const uint32_t* args, int32_t, rt::EventResult*) { RoutineLog().push_back("dropped on " + std::to_string(args[0])); }
 
 int32_t Offset(rt::EventRoutine routine) { return static_cast<int32_t>(reinterpret_cast<uintptr_t>(routine)); }
 
@@ -134,16 +138,22 @@ std::string Picture(const char* file) {
 // The installer's layout in small: a page control of three pages, each a full-size picture box;
 // page 1 carries a label of each effect, a picture button in each state, a close button and a
 // timer. Children come before their parents in the unit list, as in the installer's template.
-tmpl::WindowTemplate GalleryTemplate() {
+// A borderless window that stays where it is put, as the installer's.
+tmpl::WindowTemplate BorderlessWindow(uint32_t windowId, uint32_t unitId, RECT place, const char* caption) {
   tmpl::WindowTemplate window;
-  window.id = kGalleryWindow;
+  window.id = windowId;
   tmpl::WindowBlock frame;
   frame.Border = 0;
   frame.Position = 0;
   frame.BackColour = 0x00FFCD97;
-  frame.Caption = "Veltaro gallery";
+  frame.Caption = caption;
+  window.units.push_back(Unit(unitId, kTypeWindow, place, 0, frame.Write()));
+  return window;
+}
+
+tmpl::WindowTemplate GalleryTemplate() {
+  tmpl::WindowTemplate window = BorderlessWindow(kGalleryWindow, kWindowUnit, {40, 40, 508, 352}, "Veltaro gallery");
   auto& units = window.units;
-  units.push_back(Unit(kWindowUnit, kTypeWindow, {40, 40, 508, 352}, 0, frame.Write()));
   units.push_back(Unit(kLabelPage3, kTypeTransLabel, {40, 40, 200, 30}, kPicture3, Label("第三页", 0x00535353, 0)));
   units.push_back(Unit(kPicture3, kTypePicBox, {0, 0, 506, 326}, kPages, Picture("page3.jpg")));
   units.push_back(Unit(kLabelPage2, kTypeTransLabel, {40, 40, 200, 30}, kPicture2, Label("第二页", 0x00535353, 0)));
@@ -165,6 +175,7 @@ tmpl::WindowTemplate GalleryTemplate() {
   units.push_back(Unit(kLabelRaised, kTypeTransLabel, {20, 150, 220, 30}, kPicture1, Label("效果二 浮起", 0x00FF8800, 2)));
   units.push_back(Unit(kLabelWhite, kTypeTransLabel, {260, 110, 220, 30}, kPicture1, Label("效果一 白影", 0x00606060, 1)));
   units.push_back(Unit(kLabelPlain, kTypeTransLabel, {20, 110, 220, 30}, kPicture1, Label("效果零 许可协议", 0x00FF8800, 0)));
+  units.back().cursorBlock = tmpl::MakeCursorBlock(tmpl::kCursorHand);  // a link, as the installer's
   units.push_back(Unit(kPicture1, kTypePicBox, {0, 0, 506, 326}, kPages, Picture("page1.jpg")));
   units.push_back(Unit(kPages, kTypePageControl, {1, 1, 506, 346}, 0, Pages()));
 
@@ -178,8 +189,20 @@ tmpl::WindowTemplate GalleryTemplate() {
   return window;
 }
 
-HWND Handle(uint32_t unitId) {
-  window::LoadedWindow* window = window::WindowStore::Instance().Find(kGalleryWindow);
+tmpl::WindowTemplate StripTemplate() {
+  tmpl::WindowTemplate window = BorderlessWindow(kStripWindow, kStripWindowUnit, {600, 40, 260, 100}, "Veltaro tab strip");
+  tmpl::PageControlBlock block;
+  block.TabPosition = 0;  // along the bottom edge
+  block.Prop6 = 1;        // tabs may be dragged
+  block.CurrentPage = 0;
+  for (const char* name : {"首页界面", "路径选择", "进度界面", "完成界面", "协议界面"}) block.Tabs.push_back({name, {}});
+  window.units.push_back(Unit(kStrip, kTypePageControl, {10, 10, 200, 48}, 0, block.Write()));
+  window.units.back().events = {{4, Offset(TabDropped)}};
+  return window;
+}
+
+HWND Handle(uint32_t unitId, uint32_t windowId = kGalleryWindow) {
+  window::LoadedWindow* window = window::WindowStore::Instance().Find(windowId);
   int unit = window ? window->UnitIndex(unitId) : -1;
   return unit < 0 ? nullptr : window->UnitHandle(static_cast<size_t>(unit));
 }
@@ -198,7 +221,7 @@ int32_t CurrentPage() { return static_cast<int32_t>(rt::GetProperty(kGalleryWind
 class PagesWithEngineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string region = tmpl::WriteRegion({GalleryTemplate()});
+    std::string region = tmpl::WriteRegion({GalleryTemplate(), StripTemplate()});
     ASSERT_TRUE(window::Engine.loadTemplates(reinterpret_cast<const uint8_t*>(region.data()), region.size(), 0));
     ASSERT_TRUE(window::Engine.openWindow(kGalleryWindow));
     Pump(100);
@@ -295,15 +318,10 @@ TEST_F(PagesWithEngineTest, TabStripUsesTheExecutablesScrollButtonsAndHandCursor
   DeleteDC(cellsDc);
   DeleteObject(cells);
 
-  tmpl::PageControlBlock block;
-  block.TabPosition = 0;  // along the bottom edge, clear of the pictures
-  for (const char* name : {"首页界面", "路径选择", "进度界面", "完成界面", "协议界面"}) block.Tabs.push_back({name, {}});
-  std::string bytes = block.Write();
-  auto create = reinterpret_cast<rt::UnitCreate>(widgetlib3::PageControlUnitInterface(rt::kUnitCreate));
-  rt::UnitCreateArgs args = MakeCreateArgs(Handle(kWindowUnit), bytes, 300, 300, 200, 48, 0x16010099);
-  rt::UnitObject* strip = create(args);
+  ASSERT_TRUE(window::Engine.openWindow(kStripWindow));
+  Pump(100);
+  auto* strip = static_cast<widgetlib3::PageControl*>(rt::FrameworkWindow::FromHandle(Handle(kStrip, kStripWindow)));
   ASSERT_NE(strip, nullptr);
-  SetWindowPos(strip->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   HWND right = GetDlgItem(strip->Handle(), widgetlib3::kScrollRightId);
   ASSERT_TRUE(IsWindowVisible(right));
   Image button = CaptureClient(right);
@@ -315,7 +333,65 @@ TEST_F(PagesWithEngineTest, TabStripUsesTheExecutablesScrollButtonsAndHandCursor
   POINT onTab = ScreenPoint(strip->Handle(), (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
   MouseMoveTo(onTab.x, onTab.y);
   EXPECT_EQ(GetCursor(), LoadCursorA(module, "KQR3_IDC_HANDCUR"));
-  DestroyWindow(strip->Handle());
+}
+
+// The current page's tab dragged over another tab shows the executable's dragging cursor,
+// anywhere else its no-dragging cursor; dropped on a tab it raises event 4 with that tab, and
+// the pages stay where they are.
+TEST_F(PagesWithEngineTest, DraggingATabShowsTheDragCursorsAndReportsTheDrop) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  HCURSOR dragging = LoadCursorA(module, "KQR3_IDC_DRAGGING"), refused = LoadCursorA(module, "KQR3_IDC_NODRAGGING");
+  ASSERT_TRUE(dragging && refused && dragging != refused) << "the test carries the installer's resources";
+  ASSERT_TRUE(window::Engine.openWindow(kStripWindow));
+  Pump(100);
+  auto* strip = static_cast<widgetlib3::PageControl*>(rt::FrameworkWindow::FromHandle(Handle(kStrip, kStripWindow)));
+  ASSERT_NE(strip, nullptr);
+  auto centre = [&](int tab) {
+    const RECT& r = strip->State().tabRects[tab];
+    return ScreenPoint(strip->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  };
+  // Presses at `from`, moves over `over` and on to `to`, releases there; the cursors over both.
+  auto drag = [&](POINT from, POINT over, POINT to) {
+    MouseMoveTo(from.x, from.y);
+    MouseButton(true);
+    MouseMoveTo(over.x, over.y);
+    std::pair<HCURSOR, HCURSOR> seen{GetCursor(), nullptr};
+    MouseMoveTo(to.x, to.y);
+    seen.second = GetCursor();
+    MouseButton(false);
+    return seen;
+  };
+  RoutineLog().clear();
+  const POINT page = ScreenPoint(strip->Handle(), 100, 10);
+  EXPECT_EQ(drag(centre(0), page, centre(1)), std::make_pair(refused, dragging)) << "over the page, then over tab 1";
+  EXPECT_EQ(RoutineLog(), Lines{"dropped on 1"});
+  EXPECT_EQ(strip->CurrentPage(), 0);
+  EXPECT_EQ(strip->State().stored.Tabs[0].Name, "首页界面") << "the control reorders nothing itself";
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  RoutineLog().clear();
+  const POINT own = centre(0);
+  // Pressed again at once: the second press of a double click starts a drag too.
+  EXPECT_EQ(drag(own, centre(1), {own.x + 12, own.y}).second, refused) << "back on its own tab";
+  EXPECT_EQ(RoutineLog(), Lines{}) << "dropped on its own tab: nothing";
+  const POINT other = centre(1);
+  MouseMoveTo(other.x, other.y);
+  EXPECT_EQ(GetCursor(), LoadCursorA(module, "KQR3_IDC_HANDCUR")) << "after a drag, the tab strip's own cursor";
+}
+
+// A link label asks for the hand (32649): it comes from the program's own cursor 1032, not the
+// system's; a label without a cursor of its own keeps the class arrow.
+TEST_F(PagesWithEngineTest, ALinkLabelShowsTheProgramsOwnHandCursor) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  HCURSOR own = LoadCursorA(module, MAKEINTRESOURCEA(1032));
+  ASSERT_NE(own, nullptr) << "the test carries the installer's resources";
+  ASSERT_NE(own, LoadCursorA(nullptr, IDC_HAND));
+  POINT link = Centre(kLabelPlain);
+  MouseMoveTo(link.x, link.y);
+  EXPECT_EQ(GetCursor(), own);
+  POINT plain = Centre(kLabelWhite);
+  MouseMoveTo(plain.x, plain.y);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
 int main(int argc, char** argv) {

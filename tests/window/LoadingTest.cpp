@@ -121,6 +121,34 @@ TEST_F(Loading, ThePageControlShowsTheUnitsOfItsCurrentPage) {
   EXPECT_FALSE(visible(pages[0]));
 }
 
+// The focus goes to the page's first unit in tab order that can take it now, by the rule the Tab
+// key follows: a disabled unit cannot, nor one that refuses the focus.
+TEST_F(Loading, ShowingAPageFocusesItsFirstUnitThatCanTakeTheFocus) {
+  tmpl::PageControlBlock block;
+  block.Tabs.resize(2);
+  block.CurrentPage = 0;
+  WindowBuilder builder;
+  uint32_t pagesUnit = builder.Add(kTypePageControl, block.Write(), {10, 10, 280, 180});
+  uint32_t first = builder.Add(kTypeEditBox, EditBlock("page 1").Write(), {5, 30, 100, 50}, kVisibleTabStop, pagesUnit);
+  builder.Unit(pagesUnit).children.push_back(0);
+  uint32_t disabled = builder.Add(kTypeCheckBox, CheckBoxBlock("off"), {5, 30, 100, 50}, kVisibleTabStop | tmpl::kFlagDisabled,
+                                  pagesUnit);
+  uint32_t refusing = builder.Add(kTypeTestPanel, std::string(), {5, 60, 100, 80}, kVisibleTabStop, pagesUnit);  // refuses the focus
+  uint32_t edit = builder.Add(kTypeEditBox, EditBlock("page 2").Write(), {5, 90, 100, 110}, kVisibleTabStop, pagesUnit);
+  builder.Unit(disabled).tabOrder = 0;
+  builder.Unit(refusing).tabOrder = 1;
+  builder.Unit(edit).tabOrder = 2;
+  builder.Unit(first).tabOrder = 3;
+  uint32_t windowId = builder.Load();
+  builder.Open();
+  rt::SetProperty(windowId, pagesUnit, 8 + 4, -1, 1, 0);
+  Pump(20);
+  EXPECT_EQ(GetFocus(), UnitHandle(windowId, edit));
+  Focus(UnitHandle(windowId, edit));
+  PressKey(VK_TAB);
+  EXPECT_EQ(GetFocus(), UnitHandle(windowId, edit)) << "Tab finds no other unit on the page";
+}
+
 TEST_F(Loading, APositionOfOneCentresTheWindowWhateverItsStoredPlace) {
   tmpl::WindowBlock block = WindowBuilder::DefaultWindow();
   block.Position = 1;

@@ -26,8 +26,8 @@ bool ReadFile(const std::string& path, std::string& out) {
 }
 
 // Splits a line into words; "quoted words" (or 'quoted' ones, which may hold a double quote)
-// keep their blanks. Quoted words are marked by a
-// leading '\x01' so that an empty quoted word stays a word.
+// keep their blanks and every byte as it stands, by the rule of the window description. Quoted
+// words are marked by a leading '\x01' so that an empty quoted word stays a word.
 std::vector<std::string> SplitWords(const std::string& line, bool& ok) {
   std::vector<std::string> words;
   ok = true;
@@ -36,10 +36,9 @@ std::vector<std::string> SplitWords(const std::string& line, bool& ok) {
     if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') { ++i; continue; }
     if (line[i] == '#') break;
     if (line[i] == '"' || line[i] == '\'') {
-      size_t end = line.find(line[i], i + 1);
-      if (end == std::string::npos) { ok = false; return words; }
-      words.push_back("\x01" + line.substr(i + 1, end - i - 1));
-      i = end + 1;
+      std::string text;
+      if (!tmpl::ReadQuotedText(line, i, text)) { ok = false; return words; }
+      words.push_back("\x01" + text);
       continue;
     }
     size_t end = line.find_first_of(" \t\r", i);

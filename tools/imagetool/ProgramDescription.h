@@ -1,9 +1,9 @@
 // The readable description of a compiled program: what its image holds.
 //
 // The language is line based; '#' starts a comment; words are separated by blanks and a word in
-// double quotes may hold blanks, one in single quotes may hold a double quote (no escapes: a
-// backslash is a backslash). Paths are relative to
-// the file that names them.
+// double quotes may hold blanks, one in single quotes may hold a double quote. Quoted words are
+// read as the window description reads its texts (tmpl::ReadQuotedText): no escapes, a
+// backslash is a backslash, so "\\" is two. Paths are relative to the file that names them.
 //
 //   program kind 3 reserved 0 highest-serial 0x10230
 //   start NAMESPACE::Function            the compiled program's start routine

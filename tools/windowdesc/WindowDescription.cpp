@@ -72,6 +72,18 @@ struct Token {
   std::string text;  // a word, or a text with its escapes resolved (still UTF-8)
 };
 
+}  // namespace
+
+bool ReadQuotedText(const std::string& line, size_t& at, std::string& text) {
+  const size_t end = line.find(line[at], at + 1);
+  if (end == std::string::npos) return false;
+  text = line.substr(at + 1, end - at - 1);
+  at = end + 1;
+  return true;
+}
+
+namespace {
+
 bool Tokenize(const std::string& line, std::vector<Token>& out, std::string& problem) {
   out.clear();
   size_t i = 0;
@@ -87,42 +99,17 @@ bool Tokenize(const std::string& line, std::vector<Token>& out, std::string& pro
     } else if (c == '/') {
       out.push_back({Token::Slash, "/"});
       ++i;
-    } else if (c == '"') {
+    } else if (c == '"' || c == '\'') {
       std::string text;
-      ++i;
-      bool closed = false;
-      while (i < line.size()) {
-        char d = line[i++];
-        if (d == '"') {
-          closed = true;
-          break;
-        }
-        if (d != '\\') {
-          text.push_back(d);
-          continue;
-        }
-        if (i >= line.size()) break;
-        char e = line[i++];
-        switch (e) {
-          case '\\': text.push_back('\\'); break;
-          case '"': text.push_back('"'); break;
-          case 'n': text.push_back('\n'); break;
-          case 'r': text.push_back('\r'); break;
-          case 't': text.push_back('\t'); break;
-          default:
-            problem = std::string("unknown escape '\\") + e + "' in a text";
-            return false;
-        }
-      }
-      if (!closed) {
-        problem = "text not closed by '\"'";
+      if (!ReadQuotedText(line, i, text)) {
+        problem = std::string("text not closed by '") + c + "'";
         return false;
       }
       out.push_back({Token::Text, text});
     } else {
       size_t start = i;
       while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '#' &&
-             line[i] != '=' && line[i] != '"' && line[i] != '/')
+             line[i] != '=' && line[i] != '"' && line[i] != '\'' && line[i] != '/')
         ++i;
       out.push_back({Token::Word, line.substr(start, i - start)});
     }

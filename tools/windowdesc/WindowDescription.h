@@ -6,8 +6,11 @@
 // One window per file. A line holds one statement; indentation is free; "#" starts a comment
 // (outside quotes). Tokens are words (names, numbers), quoted texts, "=" and "/".
 //   Numbers   decimal or 0x hexadecimal, optionally negative: 12, -1, 0x00FFCD97.
-//   Texts     "..." in UTF-8, stored as GBK without terminator. Escapes: \\ \" \n \r \t \xNN
-//             (\xNN is a raw byte, not converted). A character GBK lacks is an error.
+//   Texts     "..." or '...' in UTF-8, stored as GBK without terminator. Every byte between the
+//             quotes is taken as it stands: a backslash is a backslash ("C:\Veltaro", "\\" is two),
+//             and there are no escapes. A text that holds a double quote is written in single
+//             quotes; line breaks come from a text file (<Property>-file). A character GBK lacks
+//             is an error. The program description reads its quoted words by the same rule.
 //   Logicals  true / false (also yes/no, on/off, 1/0).
 //   Names     of keywords and properties are matched ignoring case, "-" and "_":
 //             back-colour, BackColour and back_colour are the same property.
@@ -119,6 +122,11 @@ bool ParseWindowDescription(const std::string& path, const RoutineResolver& reso
 bool ParseWindowDescriptionText(const std::string& text, const std::string& path, const RoutineResolver& resolveRoutine,
                                 const FileReader& readFile, WindowTemplate& out, std::string& error,
                                 std::vector<std::string>* filesRead);
+
+// Reads the quoted text that starts at line[at] (a '"' or a '\''): every byte up to the next
+// quote of the same kind, as it stands. On success `at` is just past the closing quote; false
+// when the text is not closed on its line.
+bool ReadQuotedText(const std::string& line, size_t& at, std::string& text);
 
 // UTF-8 to GBK (code page 936) with iconv; false when the input is not UTF-8 or has a character
 // GBK lacks.

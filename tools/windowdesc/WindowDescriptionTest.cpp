@@ -334,6 +334,21 @@ void CheckBadDescriptions() {
           "timer defaults written as a block");
     Check(w.units[2].events[0].routineOffset == 32 && w.units[3].events[0].routineOffset == -1, "raw offset and none");
   }
+
+  // Texts are taken byte for byte between their quotes, as the program description takes its
+  // pool texts: "\\" is two backslashes there and here, and '...' holds a double quote.
+  WindowTemplate texts;
+  ok = ParseWindowDescriptionText(head + "unit 0x16010002 TransLabel \"a\\b\\\"\n  caption = \"\\\\\"\n"
+                                         "unit 0x16010003 TransLabel 'say \"\\n\"'\n  caption = 'C:\\'\n",
+                                  "texts.desc", Resolve, ReadOrPlaceholder, texts, error, nullptr);
+  Check(ok, "texts with backslashes and quotes parse: " + error);
+  TransLabelBlock twoBackslashes, driveRoot;
+  if (ok && texts.units.size() == 3) {
+    Check(texts.units[1].name == "a\\b\\" && texts.units[2].name == "say \"\\n\"", "names keep every byte");
+    Check(ReadBlock(texts.units[1].propertyBlock, twoBackslashes) && twoBackslashes.Caption == "\\\\",
+          "\"\\\\\" is two backslashes");
+    Check(ReadBlock(texts.units[2].propertyBlock, driveRoot) && driveRoot.Caption == "C:\\", "'C:\\' ends in a backslash");
+  }
 }
 
 }  // namespace
