@@ -151,8 +151,11 @@ uint32_t ZipReader::GetEntry(int32_t index, ZipEntryInfo* info) {
   return kZipOk;
 }
 
-// minizip walks forwards only: back to the first entry when the index lies behind us.
+// minizip walks forwards only: back to the first entry when the index lies behind us. The
+// cached record describes minizip's current entry, which moving leaves, whether or not it
+// reaches the new one.
 uint32_t ZipReader::MoveTo(int32_t index) {
+  cachedIndex_ = -1;
   if (position_ < 0 || index < position_) {
     position_ = -1;
     if (unzGoToFirstFile(archive_) != UNZ_OK) return kZipHeaderMismatch;

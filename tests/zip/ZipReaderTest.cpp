@@ -278,6 +278,29 @@ TEST_F(ReaderTest, ExtractionInAnyOrderGivesEachEntryItsOwnBytes) {
   EXPECT_EQ(ziplib::kZipOk, reader.Close()) << "closing stops the helper, busy or not";
 }
 
+// A move that fails leaves minizip on no entry: the record described before must not be taken
+// for the current one, or extracting it would read another entry's data, or none.
+TEST_F(ReaderTest, FailedMoveLeavesNoStaleEntryBehind) {
+  std::vector<TestEntry> entries = {{"one.bin", Pattern(20000, 40)}, {"two.bin", Pattern(30000, 41)},
+                                    {"three.bin", Pattern(100, 42)}};
+  ArchiveLayout layout;
+  std::string bytes = BuildArchive(entries, &layout);
+  bytes[layout.centralRecords[2]] = 'X';  // the third record's signature
+  const std::string archive = scratch_ / "moved.zip";
+  ASSERT_TRUE(WriteWholeFile(archive, bytes));
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(archive.c_str()));
+  Entry(reader, 1);
+  ZipEntryInfo info = {};
+  EXPECT_EQ(ziplib::kZipHeaderMismatch, reader.GetEntry(2, &info));
+  const std::string target = scratch_ / "two.bin";
+  ASSERT_EQ(ziplib::kZipOk, reader.ExtractEntry(1, target.c_str())) << "the entry described last, after a failed move";
+  std::string content;
+  ASSERT_TRUE(ReadWholeFile(target, &content));
+  EXPECT_TRUE(content == entries[1].data);
+  EXPECT_STREQ("two.bin", Entry(reader, 1).name);
+}
+
 TEST_F(ReaderTest, RelativeTargetsGetTheirFoldersUnderTheCurrentFolder) {
   TestEntry file{"a.txt", "relative"};
   TestEntry folder{"made/by/entry/", ""};
