@@ -1,40 +1,13 @@
 #include "services/zip/EntryPrefetcher.h"
 
-#include <zlib.h>
-
-#include <cstring>
+#include <algorithm>
 #include <new>
 #include <utility>
 
-#include "services/zip/EntryData.h"
+#include "services/zip/Crc32.h"
 
 namespace ziplib {
 namespace {
-
-// The inflated entry in memory: never more than its recorded size, with its CRC kept.
-class EntryBuffer : public InflateOutput {
- public:
-  EntryBuffer(uint8_t* buffer, uint32_t expectedSize, const std::atomic<bool>& stopping)
-      : buffer_(buffer), expected_(expectedSize), stopping_(stopping) {}
-
-  bool Write(const uint8_t* data, uint32_t size) override {
-    if (stopping_.load(std::memory_order_relaxed)) return false;
-    if (size > expected_ - written_) return false;
-    std::memcpy(buffer_ + written_, data, size);
-    crc_ = crc32(crc_, data, size);
-    written_ += size;
-    return true;
-  }
-
-  bool Complete(uint32_t crc) const { return written_ == expected_ && crc_ == crc; }
-
- private:
-  uint8_t* buffer_;
-  uint32_t expected_;
-  const std::atomic<bool>& stopping_;
-  uint32_t written_ = 0;
-  uLong crc_ = crc32(0, nullptr, 0);
-};
 
 bool SameEntry(const PrefetchEntry& a, const PrefetchEntry& b) {
   return a.index == b.index && a.dataStart == b.dataStart && a.compressedSize == b.compressedSize &&
@@ -55,12 +28,15 @@ class Locked {
 
 }  // namespace
 
-EntryPrefetcher::EntryPrefetcher(std::string archiveName, std::vector<PrefetchEntry> plan, int32_t callerAt)
-    : archiveName_(std::move(archiveName)), callerAt_(callerAt) {
+EntryPrefetcher::EntryPrefetcher(const uint8_t* archive, uint64_t archiveSize, std::vector<PrefetchEntry> plan,
+                                 int32_t callerAt)
+    : archive_(archive), callerAt_(callerAt) {
   InitializeCriticalSection(&lock_);
   InitializeConditionVariable(&changed_);
-  for (const PrefetchEntry& entry : plan)
-    if (entry.uncompressedSize <= kMaxEntrySize) plan_.push_back(entry);
+  for (const PrefetchEntry& entry : plan) {
+    const bool inArchive = entry.dataStart <= archiveSize && entry.compressedSize <= archiveSize - entry.dataStart;
+    if (archive && inArchive && entry.uncompressedSize <= kMaxEntrySize) plan_.push_back(entry);
+  }
   if (!plan_.empty()) StartHelper();
 }
 
@@ -79,11 +55,12 @@ EntryPrefetcher::~EntryPrefetcher() {
 // Everything the helper needs is made here, on the caller's thread; when any of it fails, the
 // caller goes on alone.
 bool EntryPrefetcher::StartHelper() {
+  uint64_t largest = 1;
+  for (const PrefetchEntry& entry : plan_) largest = std::max(largest, entry.uncompressedSize);
   for (Slot& slot : slots_) {
-    slot.buffer.reset(new (std::nothrow) uint8_t[kMaxEntrySize]);
+    slot.buffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(largest)]);
     if (!slot.buffer) return false;
   }
-  if (!source_.Open(archiveName_.c_str())) return false;
   helper_.Reset(CreateThread(nullptr, 0, HelperMain, this, 0, nullptr));
   return helper_.Valid();
 }
@@ -159,15 +136,12 @@ EntryPrefetcher::Slot* EntryPrefetcher::NextWork() {
   return nullptr;
 }
 
-// Nothing here throws; should anything, the entry counts as failed and the caller inflates it.
 bool EntryPrefetcher::InflateInto(Slot& slot) {
-  try {
-    EntryData data(source_, slot.entry.dataStart, slot.entry.compressedSize);
-    EntryBuffer output(slot.buffer.get(), static_cast<uint32_t>(slot.entry.uncompressedSize), stopping_);
-    return inflater_.Run(data, output) == InflateResult::kDone && output.Complete(slot.entry.crc);
-  } catch (...) {
-    return false;
-  }
+  const PrefetchEntry& entry = slot.entry;
+  const size_t size = static_cast<size_t>(entry.uncompressedSize);
+  uint8_t* const out = slot.buffer.get();
+  return inflater_.Inflate(archive_ + entry.dataStart, static_cast<size_t>(entry.compressedSize), out, size) &&
+         Crc32(0, out, size) == entry.crc;
 }
 
 }  // namespace ziplib

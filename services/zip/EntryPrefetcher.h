@@ -2,21 +2,17 @@
 // decoding shares two processors with writing. The caller hands over the list of entries the
 // helper may take; the helper works through it in order, holding at most kSlots entries, and
 // leaves the entry right after the caller's to the caller, who inflates that one itself. The
-// helper only reads the archive (through a handle of its own) and fills its buffers: every file,
-// folder and event stays with the caller's thread, in entry order. A result that is not taken,
-// or that failed its size or CRC check, is simply not used: the caller then extracts the entry
-// itself.
+// helper only reads the archive's mapping and fills its buffers: every file, folder and event
+// stays with the caller's thread, in entry order. A result that is not taken, or that failed its
+// size or CRC check, is simply not used: the caller then extracts the entry itself.
 #pragma once
 #include <windows.h>
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "runtime/Win32Handle.h"
-#include "services/zip/Inflater.h"
-#include "services/zip/ZipFileSource.h"
+#include "services/zip/EntryInflater.h"
 
 namespace ziplib {
 
@@ -33,9 +29,11 @@ class EntryPrefetcher {
   static constexpr uint32_t kMaxEntrySize = 4u << 20;  // larger entries are left to the caller
   static constexpr int kSlots = 2;                     // entries inflated ahead at most
 
-  // `plan`: the entries the helper may take, in archive order; larger ones are dropped from it.
-  // `callerAt`: the entry the caller is at now.
-  EntryPrefetcher(std::string archiveName, std::vector<PrefetchEntry> plan, int32_t callerAt);
+  // `archive`: the whole archive in memory, `archiveSize` bytes, mapped for as long as this
+  // lives. `plan`: the entries the helper may take, in archive order; larger ones, and any whose
+  // data does not lie within the archive, are dropped from it. `callerAt`: the entry the caller
+  // is at now.
+  EntryPrefetcher(const uint8_t* archive, uint64_t archiveSize, std::vector<PrefetchEntry> plan, int32_t callerAt);
   ~EntryPrefetcher();  // stops the helper, cutting short what it is doing
   EntryPrefetcher(const EntryPrefetcher&) = delete;
   EntryPrefetcher& operator=(const EntryPrefetcher&) = delete;
@@ -51,7 +49,7 @@ class EntryPrefetcher {
     SlotState state = SlotState::kFree;
     PrefetchEntry entry = {};
     bool inflated = false;
-    std::unique_ptr<uint8_t[]> buffer;  // kMaxEntrySize bytes
+    std::unique_ptr<uint8_t[]> buffer;  // room for the largest entry of the plan
   };
 
   static DWORD WINAPI HelperMain(void* self);
@@ -62,17 +60,16 @@ class EntryPrefetcher {
   void ReleaseSlots(int32_t reached);
   Slot* SlotFor(int32_t index);
 
-  std::string archiveName_;
+  const uint8_t* archive_;             // the mapped archive
   std::vector<PrefetchEntry> plan_;
   int32_t callerAt_;                   // the entry the caller reached last
   size_t nextInPlan_ = 0;              // the first plan entry neither taken by the helper nor left to the caller
   Slot slots_[kSlots];
-  ZipFileSource source_;               // the helper's own handle on the archive
-  Inflater inflater_;                  // the helper's decoder
-  CRITICAL_SECTION lock_;              // guards everything above except the helper's own tools
+  EntryInflater inflater_;             // the helper's decoder
+  CRITICAL_SECTION lock_;              // guards everything above except the helper's decoder
   CONDITION_VARIABLE changed_;         // a slot changed hands, or the helper must stop
   rt::UniqueHandle helper_;            // the helper thread, or none when it could not start
-  std::atomic<bool> stopping_{false};  // the helper ends, or cuts its entry short
+  bool stopping_ = false;              // the helper ends after its entry (under lock_)
 };
 
 }  // namespace ziplib
