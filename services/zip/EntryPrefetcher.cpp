@@ -71,18 +71,32 @@ bool EntryPrefetcher::Take(const PrefetchEntry& entry, const uint8_t** data, uin
   ReleaseSlots(entry.index);
   callerAt_ = entry.index;
   WakeAllConditionVariable(&changed_);
-  Slot* slot = SlotFor(entry.index);
-  if (!slot) return false;
-  while (slot->state == SlotState::kWorking) SleepConditionVariableCS(&changed_, &lock_, INFINITE);
-  if (!slot->inflated || !SameEntry(entry, slot->entry)) {
-    slot->state = SlotState::kFree;
+  for (;;) {
+    Slot* slot = SlotFor(entry.index);
+    if (!slot) return false;
+    if (slot->state == SlotState::kDone) {
+      if (!slot->inflated || !SameEntry(entry, slot->entry)) {
+        slot->state = SlotState::kFree;
+        WakeAllConditionVariable(&changed_);
+        return false;
+      }
+      slot->state = SlotState::kHeld;
+      *data = slot->buffer.get();
+      *size = static_cast<uint32_t>(slot->entry.uncompressedSize);
+      return true;
+    }
+    // The helper is still at it: inflate a later entry meanwhile, or wait when none is free.
+    Slot* later = ClaimNext();
+    if (!later) {
+      SleepConditionVariableCS(&changed_, &lock_, INFINITE);
+      continue;
+    }
+    LeaveCriticalSection(&lock_);
+    Inflate(*later, callerInflater_);
+    EnterCriticalSection(&lock_);
+    later->state = SlotState::kDone;
     WakeAllConditionVariable(&changed_);
-    return false;
   }
-  slot->state = SlotState::kHeld;
-  *data = slot->buffer.get();
-  *size = static_cast<uint32_t>(slot->entry.uncompressedSize);
-  return true;
 }
 
 // The caller is done with the entry it held, and with any entry before `reached` that it passed.
@@ -110,38 +124,43 @@ DWORD WINAPI EntryPrefetcher::HelperMain(void* self) {
 void EntryPrefetcher::Serve() {
   Locked locked(lock_);
   while (!stopping_) {
-    Slot* slot = NextWork();
+    Slot* slot = ClaimNext();
     if (!slot) {
       SleepConditionVariableCS(&changed_, &lock_, INFINITE);
       continue;
     }
-    slot->state = SlotState::kWorking;
-    slot->entry = plan_[nextInPlan_++];
     LeaveCriticalSection(&lock_);
-    const bool inflated = InflateInto(*slot);
+    Inflate(*slot, helperInflater_);
     EnterCriticalSection(&lock_);
-    slot->inflated = inflated;
     slot->state = SlotState::kDone;
     WakeAllConditionVariable(&changed_);
   }
 }
 
-// The entry right after the caller's is left to the caller: were the helper to take it, the
-// caller would often reach it while it is still being inflated and wait instead of working.
-EntryPrefetcher::Slot* EntryPrefetcher::NextWork() {
-  while (nextInPlan_ < plan_.size() && plan_[nextInPlan_].index <= callerAt_ + 1) ++nextInPlan_;
+// The first plan entry after the caller's that nobody has taken, put into a free slot for the
+// thread that asks; null when there is none, or no free slot. The caller's own entry is never
+// claimed here: when nobody has taken it by the time the caller gets there, the caller inflates
+// it itself.
+EntryPrefetcher::Slot* EntryPrefetcher::ClaimNext() {
+  while (nextInPlan_ < plan_.size() && plan_[nextInPlan_].index <= callerAt_) ++nextInPlan_;
   if (nextInPlan_ >= plan_.size()) return nullptr;
-  for (Slot& slot : slots_)
-    if (slot.state == SlotState::kFree) return &slot;
+  for (Slot& slot : slots_) {
+    if (slot.state != SlotState::kFree) continue;
+    slot.state = SlotState::kWorking;
+    slot.entry = plan_[nextInPlan_++];
+    slot.inflated = false;
+    return &slot;
+  }
   return nullptr;
 }
 
-bool EntryPrefetcher::InflateInto(Slot& slot) {
+// Outside the lock: the slot is the claiming thread's until it is marked done.
+void EntryPrefetcher::Inflate(Slot& slot, EntryInflater& inflater) {
   const PrefetchEntry& entry = slot.entry;
   const size_t size = static_cast<size_t>(entry.uncompressedSize);
   uint8_t* const out = slot.buffer.get();
-  return inflater_.Inflate(archive_ + entry.dataStart, static_cast<size_t>(entry.compressedSize), out, size) &&
-         Crc32(0, out, size) == entry.crc;
+  slot.inflated = inflater.Inflate(archive_ + entry.dataStart, static_cast<size_t>(entry.compressedSize), out, size) &&
+                  Crc32(0, out, size) == entry.crc;
 }
 
 }  // namespace ziplib
