@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 
+#include "runtime/Win32Handle.h"
 #include "services/zip/Crc32.h"
 
 namespace ziplib {
@@ -43,6 +44,26 @@ bool EntryInflater::Inflate(const uint8_t* packed, size_t packedSize, uint8_t* o
   // No count of bytes out: libdeflate then accepts only a stream of exactly `size` bytes.
   return libdeflate_deflate_decompress(decompressor_, packed, packedSize, size ? out : &none, size, nullptr) ==
          LIBDEFLATE_SUCCESS;
+}
+
+FileInflate InflateIntoFile(EntryInflater& inflater, const uint8_t* packed, size_t packedSize, const EntryCheck& check,
+                            HANDLE output) {
+  if (check.size > SIZE_MAX) return FileInflate::kNoMapping;
+  // A mapping larger than the file makes the file that long.
+  rt::UniqueHandle mapping(CreateFileMappingA(output, nullptr, PAGE_READWRITE, static_cast<DWORD>(check.size >> 32),
+                                              static_cast<DWORD>(check.size), nullptr));
+  if (!mapping.Valid()) return FileInflate::kNoMapping;
+  const size_t size = static_cast<size_t>(check.size);
+  uint8_t* const view = static_cast<uint8_t*>(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, size));
+  if (!view) {
+    mapping.Close();
+    SetFilePointer(output, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(output);
+    return FileInflate::kNoMapping;
+  }
+  const bool whole = inflater.Inflate(packed, packedSize, view, size) && Crc32(0, view, size) == check.crc;
+  UnmapViewOfFile(view);
+  return whole ? FileInflate::kDone : FileInflate::kFailed;
 }
 
 bool InflateStreamToFile(ZipFileSource& source, uint64_t start, uint64_t packedSize, const EntryCheck& check,

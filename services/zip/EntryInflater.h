@@ -49,6 +49,18 @@ struct EntryCheck {
   uint32_t crc;   // CRC-32 of those bytes
 };
 
+enum class FileInflate {
+  kDone,       // the file holds the entry, whole and checked
+  kFailed,     // the entry is damaged; the file holds nothing usable
+  kNoMapping,  // the file could not be mapped; it is as it was
+};
+
+// Inflates the stream in `packed` straight into `output`, which is made `check.size` bytes long
+// and mapped for the decoding, so that not even the inflated entry needs memory of its own.
+// `output` must be open for reading and writing.
+FileInflate InflateIntoFile(EntryInflater& inflater, const uint8_t* packed, size_t packedSize, const EntryCheck& check,
+                            HANDLE output);
+
 // Inflates the stream of `packedSize` bytes at `start` of the archive into `output` in pieces,
 // through `buffer` of `bufferSize` bytes (at least 2 x 4096). True when the stream ends within
 // its bytes with exactly the recorded size and CRC; zlib writes only bytes that its input

@@ -34,13 +34,13 @@ int ZCALLBACK CloseFile(voidpf, voidpf stream) {
 
 int ZCALLBACK TestError(voidpf, voidpf stream) { return SourceOf(stream)->Failed() ? 1 : 0; }
 
-bool IsOnFixedDisk(const char* fileName) {
+}  // namespace
+
+bool IsOnFixedDisk(const char* path) {
   char volume[MAX_PATH + 1] = {};
-  if (!GetVolumePathNameA(fileName, volume, sizeof(volume))) return false;
+  if (!GetVolumePathNameA(path, volume, sizeof(volume))) return false;
   return GetDriveTypeA(volume) == DRIVE_FIXED;
 }
-
-}  // namespace
 
 ZipFileSource::ZipFileSource(bool mayMap) : mayMap_(mayMap), window_(new uint8_t[kWindowSize]) {}
 

@@ -15,6 +15,10 @@
 
 namespace ziplib {
 
+// True when `path` lies on a fixed disk, where a mapped page can be read and written as surely as
+// a file: a page that cannot be read ends the process, where a read or write only fails.
+bool IsOnFixedDisk(const char* path);
+
 class ZipFileSource {
  public:
   // `mayMap` false reads even an archive on a fixed disk, as one elsewhere is read.

@@ -13,7 +13,8 @@ namespace ziplib {
 namespace {
 
 constexpr uint32_t kBufferSize = 65536;                  // streamed entries: stored pieces, or zlib's input and output halves
-constexpr uint64_t kLargestHeldEntry = 16u << 20;        // larger entries are streamed, not held in memory
+// Larger entries are inflated into a mapping of their file, or streamed, never held in memory.
+constexpr uint64_t kLargestHeldEntry = EntryPrefetcher::kMaxEntrySize;
 constexpr uint16_t kExtendedTimestampId = 0x5455;        // "UT"
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 constexpr uint32_t kFlagEncrypted = 0x0001;
@@ -253,9 +254,11 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   const std::string target(targetFile);
   if (target.size() >= MAX_PATH) return kZipCannotOpen;
   CreateTargetFolders(target);
-  rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes));
+  const bool mappable = InflatesIntoMapping(info, target);
+  const DWORD access = mappable ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+  rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes, access));
   if (!output.Valid()) return kZipCannotOpen;
-  if (!CopyEntryData(index, output.Get())) {
+  if (!CopyEntryData(index, output.Get(), mappable)) {
     // Nothing of an entry that failed stays in its file, neither the bytes before the damage
     // nor any a decoder made up past it.
     SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
@@ -266,6 +269,14 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
     SetFileTime(output.Get(), &info.creationTime, &info.accessTime, &info.writeTime);
   }
   return kZipOk;
+}
+
+// A deflated entry too large to hold in memory is inflated straight into its file, mapped, when
+// both the archive (mapped too) and the file lie on fixed disks.
+bool ZipReader::InflatesIntoMapping(const ZipEntryInfo& info, const std::string& target) const {
+  const EntryRecord& record = cachedRecord_;
+  if (record.method != Z_DEFLATED || record.uncompressedSize <= kLargestHeldEntry) return false;
+  return source_.View(0, source_.Size()) && IsOnFixedDisk(target.c_str());
 }
 
 // A folder entry becomes base folder + its name, with every missing folder along it.
@@ -301,7 +312,7 @@ bool ZipReader::OpenEntryData(uint64_t* dataStart) {
 // error, never a file reported good. Entries held in memory go out in one write once they have
 // passed; a streamed entry is checked at its end, and ExtractEntry empties the file of one that
 // fails. An entry the helper has inflated and checked already goes out at once.
-bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
+bool ZipReader::CopyEntryData(int32_t index, HANDLE output, bool mappable) {
   const EntryRecord& record = cachedRecord_;
   if (record.flags & kFlagEncrypted) return false;  // no decryption here
   if (record.method != 0 && record.method != Z_DEFLATED) return false;
@@ -312,7 +323,7 @@ bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
   uint32_t inflatedSize = 0;
   if (TakePrefetched(index, dataStart, &inflated, &inflatedSize)) return WriteAll(output, inflated, inflatedSize);
   const EntryCheck check = {record.uncompressedSize, record.crc};
-  if (record.method == Z_DEFLATED && record.compressedSize > 0) return CopyDeflated(dataStart, check, output);
+  if (record.method == Z_DEFLATED && record.compressedSize > 0) return CopyDeflated(dataStart, check, output, mappable);
   // Stored data, and the empty deflated entry some writers record with no data at all.
   return CopyStored(dataStart, check, output);
 }
@@ -333,10 +344,16 @@ bool ZipReader::CopyStored(uint64_t dataStart, const EntryCheck& check, HANDLE o
   return crc == check.crc;
 }
 
-// An entry that fits in memory is inflated whole by libdeflate; a larger one, or one whose memory
-// cannot be had, streams through zlib.
-bool ZipReader::CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output) {
+// An entry that fits in memory is inflated whole by libdeflate, and so is a larger one into its
+// mapped file; any other, or one whose memory or mapping cannot be had, streams through zlib.
+bool ZipReader::CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output, bool mappable) {
   const uint64_t packedSize = cachedRecord_.compressedSize;
+  if (mappable) {
+    const uint8_t* const packed = source_.View(dataStart, packedSize);
+    const FileInflate inflated =
+        packed ? InflateIntoFile(inflater_, packed, static_cast<size_t>(packedSize), check, output) : FileInflate::kNoMapping;
+    if (inflated != FileInflate::kNoMapping) return inflated == FileInflate::kDone;
+  }
   uint8_t* const out = check.size <= kLargestHeldEntry ? inflated_.Room(check.size) : nullptr;
   const uint8_t* const packed = out ? PackedBytes(dataStart, packedSize) : nullptr;
   if (!packed) return InflateStreamToFile(source_, dataStart, packedSize, check, buffer_.get(), kBufferSize, output);

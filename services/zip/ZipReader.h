@@ -76,9 +76,10 @@ class ZipReader {
   uint32_t ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra, uint64_t* dataStart);
   uint32_t CreateEntryFolder(const char* entryName);
   void CreateTargetFolders(const std::string& target);
-  bool CopyEntryData(int32_t index, HANDLE output);
+  bool InflatesIntoMapping(const ZipEntryInfo& info, const std::string& target) const;
+  bool CopyEntryData(int32_t index, HANDLE output, bool mappable);
   bool CopyStored(uint64_t dataStart, const EntryCheck& check, HANDLE output);
-  bool CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output);
+  bool CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output, bool mappable);
   const uint8_t* PackedBytes(uint64_t dataStart, uint64_t size);
   bool TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size);
   void StartPrefetcher(int32_t index);

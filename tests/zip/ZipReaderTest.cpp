@@ -304,9 +304,9 @@ TEST_F(ReaderTest, FailedMoveLeavesNoStaleEntryBehind) {
 }
 
 // Damaged entries of each kind and of each size class (held in memory and inflated at once, or
-// streamed), with the archive mapped and read: every one fails, and its file is left empty, so
-// that no file ever holds a byte that the archive does not have in that place. The good entry
-// between them comes out whole, whatever failed before it.
+// too large for that), with the archive mapped and read: every one fails, and its file is left
+// empty, so that no file ever holds a byte that the archive does not have in that place. The good
+// entry between them comes out whole, whatever failed before it.
 class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface<ziplib::ArchiveAccess> {
  protected:
   // Extracts every entry of `entries` from an archive of them damaged by `damage`: the good
@@ -382,10 +382,11 @@ TEST_P(DamagedEntryTest, FlippedDataFailsAndLeavesTheFileEmpty) {
   });
 }
 
-// Entries too large to hold in memory stream through zlib in pieces: whole when good, and, when
-// damaged, emptied again after the pieces before the damage were written.
-TEST_P(DamagedEntryTest, StreamedEntriesComeOutWholeOrEmpty) {
-  const std::string huge = Pattern((17u << 20) + 123, 70);
+// Entries too large to hold in memory are inflated into their mapped file when the archive is
+// mapped, and stream through zlib in pieces when it is read: whole when good, and, when damaged,
+// emptied again after the bytes before the damage were written.
+TEST_P(DamagedEntryTest, EntriesTooLargeToHoldComeOutWholeOrEmpty) {
+  const std::string huge = Pattern(ziplib::EntryPrefetcher::kMaxEntrySize + 123, 70);
   const size_t half = Deflate(huge).size() / 2;  // well after the first pieces
   std::vector<TestEntry> entries = {{"huge", huge}, {"huge-cut", huge}, {"huge-flipped", huge}};
   entries[1].packedLength = static_cast<int64_t>(half);
