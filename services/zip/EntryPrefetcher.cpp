@@ -86,16 +86,7 @@ bool EntryPrefetcher::Take(const PrefetchEntry& entry, const uint8_t** data, uin
       return true;
     }
     // The helper is still at it: inflate a later entry meanwhile, or wait when none is free.
-    Slot* later = ClaimNext();
-    if (!later) {
-      SleepConditionVariableCS(&changed_, &lock_, INFINITE);
-      continue;
-    }
-    LeaveCriticalSection(&lock_);
-    Inflate(*later, callerInflater_);
-    EnterCriticalSection(&lock_);
-    later->state = SlotState::kDone;
-    WakeAllConditionVariable(&changed_);
+    if (!InflateNext(callerInflater_)) SleepConditionVariableCS(&changed_, &lock_, INFINITE);
   }
 }
 
@@ -120,21 +111,25 @@ DWORD WINAPI EntryPrefetcher::HelperMain(void* self) {
   return 0;
 }
 
-// Takes the next plan entry whenever a slot is free, inflating it outside the lock.
+// Takes the next plan entry whenever a slot is free.
 void EntryPrefetcher::Serve() {
   Locked locked(lock_);
   while (!stopping_) {
-    Slot* slot = ClaimNext();
-    if (!slot) {
-      SleepConditionVariableCS(&changed_, &lock_, INFINITE);
-      continue;
-    }
-    LeaveCriticalSection(&lock_);
-    Inflate(*slot, helperInflater_);
-    EnterCriticalSection(&lock_);
-    slot->state = SlotState::kDone;
-    WakeAllConditionVariable(&changed_);
+    if (!InflateNext(helperInflater_)) SleepConditionVariableCS(&changed_, &lock_, INFINITE);
   }
+}
+
+// Called and left with the lock held, which it gives up while it inflates: the claimed slot is
+// the calling thread's until it is marked done. False when there was nothing to claim.
+bool EntryPrefetcher::InflateNext(EntryInflater& inflater) {
+  Slot* slot = ClaimNext();
+  if (!slot) return false;
+  LeaveCriticalSection(&lock_);
+  Inflate(*slot, inflater);
+  EnterCriticalSection(&lock_);
+  slot->state = SlotState::kDone;
+  WakeAllConditionVariable(&changed_);
+  return true;
 }
 
 // The first plan entry after the caller's that nobody has taken, put into a free slot for the
@@ -154,7 +149,6 @@ EntryPrefetcher::Slot* EntryPrefetcher::ClaimNext() {
   return nullptr;
 }
 
-// Outside the lock: the slot is the claiming thread's until it is marked done.
 void EntryPrefetcher::Inflate(Slot& slot, EntryInflater& inflater) {
   const PrefetchEntry& entry = slot.entry;
   const size_t size = static_cast<size_t>(entry.uncompressedSize);

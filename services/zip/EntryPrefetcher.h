@@ -59,6 +59,7 @@ class EntryPrefetcher {
   static DWORD WINAPI HelperMain(void* self);
   bool StartHelper();
   void Serve();
+  bool InflateNext(EntryInflater& inflater);
   Slot* ClaimNext();
   void Inflate(Slot& slot, EntryInflater& inflater);
   void ReleaseSlots(int32_t reached);
