@@ -1,6 +1,7 @@
 // Inflating one deflated entry. An entry's inflated size is known before it is read, so the
 // whole entry is decoded at once by libdeflate, from its compressed bytes in memory into a buffer
-// of exactly that size. Entries too large to hold in memory stream through zlib instead.
+// of exactly that size, or into a mapping of its file when it is too large to hold. Where neither
+// can be had, it streams through zlib.
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -52,7 +53,7 @@ struct EntryCheck {
 enum class FileInflate {
   kDone,       // the file holds the entry, whole and checked
   kFailed,     // the entry is damaged; the file holds nothing usable
-  kNoMapping,  // the file could not be mapped; it is as it was
+  kNoMapping,  // the file could not be mapped; it is empty, as it was made
 };
 
 // Inflates the stream in `packed` straight into `output`, which is made `check.size` bytes long

@@ -254,7 +254,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   const std::string target(targetFile);
   if (target.size() >= MAX_PATH) return kZipCannotOpen;
   CreateTargetFolders(target);
-  const bool mappable = InflatesIntoMapping(info, target);
+  const bool mappable = InflatesIntoMapping(target);
   const DWORD access = mappable ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
   rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes, access));
   if (!output.Valid()) return kZipCannotOpen;
@@ -273,7 +273,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
 
 // A deflated entry too large to hold in memory is inflated straight into its file, mapped, when
 // both the archive (mapped too) and the file lie on fixed disks.
-bool ZipReader::InflatesIntoMapping(const ZipEntryInfo& info, const std::string& target) const {
+bool ZipReader::InflatesIntoMapping(const std::string& target) const {
   const EntryRecord& record = cachedRecord_;
   if (record.method != Z_DEFLATED || record.uncompressedSize <= kLargestHeldEntry) return false;
   return source_.View(0, source_.Size()) && IsOnFixedDisk(target.c_str());

@@ -76,7 +76,7 @@ class ZipReader {
   uint32_t ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra, uint64_t* dataStart);
   uint32_t CreateEntryFolder(const char* entryName);
   void CreateTargetFolders(const std::string& target);
-  bool InflatesIntoMapping(const ZipEntryInfo& info, const std::string& target) const;
+  bool InflatesIntoMapping(const std::string& target) const;
   bool CopyEntryData(int32_t index, HANDLE output, bool mappable);
   bool CopyStored(uint64_t dataStart, const EntryCheck& check, HANDLE output);
   bool CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output, bool mappable);
