@@ -280,16 +280,20 @@ int TimeInstall(int x, int y, DWORD timeoutMs) {
 // Clicks, then reads the control at the place (lx, ly, width x height) whenever it shows, every
 // millisecond or so, until the finish page shows, and once more then; prints the texts it read,
 // one line for each change. A whole installation can take less than a second: a driver run for
-// each look would see only its end.
+// each look would see only its end. Looks this quick can catch the control shown with the text
+// it had before the click, in the moment before the installer sets its first one and paints it;
+// that text is left out until the control has shown another.
 int WatchInstall(int x, int y, const RECT& place, DWORD timeoutMs) {
   const HWND finish = FinishButton();
   PlaceSearch search = {place, nullptr};
   EnumChildWindows(FindInstaller(), FindByPlace, reinterpret_cast<LPARAM>(&search));
   if (!finish || !search.found) return 1;
+  const std::string before = TextOf(search.found);
   std::vector<std::string> shown;
   auto look = [&] {
     if (!IsWindowVisible(search.found)) return;
     const std::string text = TextOf(search.found);
+    if (shown.empty() && text == before) return;
     if (!text.empty() && (shown.empty() || shown.back() != text)) shown.push_back(text);
   };
   if (ClickAndWaitForFinish(x, y, finish, 1, timeoutMs, look) < 0) return 2;
