@@ -12,6 +12,11 @@ target_compile_definitions(minizip PRIVATE NOCRYPT NOUNCRYPT)
 target_compile_options(minizip PRIVATE -w)
 target_link_libraries(minizip PUBLIC zlib)
 
+# libdeflate inflates whole entries; built without its compressor.
+add_library(libdeflate STATIC IMPORTED GLOBAL)
+set_target_properties(libdeflate PROPERTIES IMPORTED_LOCATION ${VELTARO_DEPS}/libdeflate/lib/libdeflate.a
+                                            INTERFACE_INCLUDE_DIRECTORIES ${VELTARO_DEPS}/libdeflate/include)
+
 add_library(libjpeg STATIC IMPORTED GLOBAL)
 set_target_properties(libjpeg PROPERTIES IMPORTED_LOCATION ${VELTARO_DEPS}/libjpeg/lib/libjpeg.a
                                          INTERFACE_INCLUDE_DIRECTORIES ${VELTARO_DEPS}/libjpeg/include)

@@ -45,14 +45,15 @@ class UniqueHandle {
   HANDLE handle_ = nullptr;
 };
 
-// Creates `name` for writing, without sharing, replacing any file of that name; the handle, or
-// INVALID_HANDLE_VALUE. A file that does not exist yet is made with CREATE_NEW: Wine carries out
-// CREATE_ALWAYS by truncating, and ext4 then starts writing a truncated file back to disk when
-// its handle closes, which costs as much time as the write itself.
-inline HANDLE CreateReplacingFile(const char* name, DWORD attributes) {
-  const HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+// Creates `name` for writing (`access`: GENERIC_WRITE, with GENERIC_READ for a file that is to be
+// mapped), without sharing, replacing any file of that name; the handle, or INVALID_HANDLE_VALUE.
+// A file that does not exist yet is made with CREATE_NEW: Wine carries out CREATE_ALWAYS by
+// truncating, and ext4 then starts writing a truncated file back to disk when its handle closes,
+// which costs as much time as the write itself.
+inline HANDLE CreateReplacingFile(const char* name, DWORD attributes, DWORD access = GENERIC_WRITE) {
+  const HANDLE file = CreateFileA(name, access, 0, nullptr, CREATE_NEW, attributes, nullptr);
   if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
-  return CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+  return CreateFileA(name, access, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
 }
 
 // A FindFirstFile search, ended with FindClose.

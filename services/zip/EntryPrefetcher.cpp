@@ -1,40 +1,13 @@
 #include "services/zip/EntryPrefetcher.h"
 
-#include <zlib.h>
-
-#include <cstring>
+#include <algorithm>
 #include <new>
 #include <utility>
 
-#include "services/zip/EntryData.h"
+#include "services/zip/Crc32.h"
 
 namespace ziplib {
 namespace {
-
-// The inflated entry in memory: never more than its recorded size, with its CRC kept.
-class EntryBuffer : public InflateOutput {
- public:
-  EntryBuffer(uint8_t* buffer, uint32_t expectedSize, const std::atomic<bool>& stopping)
-      : buffer_(buffer), expected_(expectedSize), stopping_(stopping) {}
-
-  bool Write(const uint8_t* data, uint32_t size) override {
-    if (stopping_.load(std::memory_order_relaxed)) return false;
-    if (size > expected_ - written_) return false;
-    std::memcpy(buffer_ + written_, data, size);
-    crc_ = crc32(crc_, data, size);
-    written_ += size;
-    return true;
-  }
-
-  bool Complete(uint32_t crc) const { return written_ == expected_ && crc_ == crc; }
-
- private:
-  uint8_t* buffer_;
-  uint32_t expected_;
-  const std::atomic<bool>& stopping_;
-  uint32_t written_ = 0;
-  uLong crc_ = crc32(0, nullptr, 0);
-};
 
 bool SameEntry(const PrefetchEntry& a, const PrefetchEntry& b) {
   return a.index == b.index && a.dataStart == b.dataStart && a.compressedSize == b.compressedSize &&
@@ -55,12 +28,15 @@ class Locked {
 
 }  // namespace
 
-EntryPrefetcher::EntryPrefetcher(std::string archiveName, std::vector<PrefetchEntry> plan, int32_t callerAt)
-    : archiveName_(std::move(archiveName)), callerAt_(callerAt) {
+EntryPrefetcher::EntryPrefetcher(const uint8_t* archive, uint64_t archiveSize, std::vector<PrefetchEntry> plan,
+                                 int32_t callerAt)
+    : archive_(archive), callerAt_(callerAt) {
   InitializeCriticalSection(&lock_);
   InitializeConditionVariable(&changed_);
-  for (const PrefetchEntry& entry : plan)
-    if (entry.uncompressedSize <= kMaxEntrySize) plan_.push_back(entry);
+  for (const PrefetchEntry& entry : plan) {
+    const bool inArchive = entry.dataStart <= archiveSize && entry.compressedSize <= archiveSize - entry.dataStart;
+    if (archive && inArchive && entry.uncompressedSize <= kMaxEntrySize) plan_.push_back(entry);
+  }
   if (!plan_.empty()) StartHelper();
 }
 
@@ -79,11 +55,12 @@ EntryPrefetcher::~EntryPrefetcher() {
 // Everything the helper needs is made here, on the caller's thread; when any of it fails, the
 // caller goes on alone.
 bool EntryPrefetcher::StartHelper() {
+  uint64_t largest = 1;
+  for (const PrefetchEntry& entry : plan_) largest = std::max(largest, entry.uncompressedSize);
   for (Slot& slot : slots_) {
-    slot.buffer.reset(new (std::nothrow) uint8_t[kMaxEntrySize]);
+    slot.buffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(largest)]);
     if (!slot.buffer) return false;
   }
-  if (!source_.Open(archiveName_.c_str())) return false;
   helper_.Reset(CreateThread(nullptr, 0, HelperMain, this, 0, nullptr));
   return helper_.Valid();
 }
@@ -94,18 +71,23 @@ bool EntryPrefetcher::Take(const PrefetchEntry& entry, const uint8_t** data, uin
   ReleaseSlots(entry.index);
   callerAt_ = entry.index;
   WakeAllConditionVariable(&changed_);
-  Slot* slot = SlotFor(entry.index);
-  if (!slot) return false;
-  while (slot->state == SlotState::kWorking) SleepConditionVariableCS(&changed_, &lock_, INFINITE);
-  if (!slot->inflated || !SameEntry(entry, slot->entry)) {
-    slot->state = SlotState::kFree;
-    WakeAllConditionVariable(&changed_);
-    return false;
+  for (;;) {
+    Slot* slot = SlotFor(entry.index);
+    if (!slot) return false;
+    if (slot->state == SlotState::kDone) {
+      if (!slot->inflated || !SameEntry(entry, slot->entry)) {
+        slot->state = SlotState::kFree;
+        WakeAllConditionVariable(&changed_);
+        return false;
+      }
+      slot->state = SlotState::kHeld;
+      *data = slot->buffer.get();
+      *size = static_cast<uint32_t>(slot->entry.uncompressedSize);
+      return true;
+    }
+    // The helper is still at it: inflate a later entry meanwhile, or wait when none is free.
+    if (!InflateNext(callerInflater_)) SleepConditionVariableCS(&changed_, &lock_, INFINITE);
   }
-  slot->state = SlotState::kHeld;
-  *data = slot->buffer.get();
-  *size = static_cast<uint32_t>(slot->entry.uncompressedSize);
-  return true;
 }
 
 // The caller is done with the entry it held, and with any entry before `reached` that it passed.
@@ -129,45 +111,50 @@ DWORD WINAPI EntryPrefetcher::HelperMain(void* self) {
   return 0;
 }
 
-// Takes the next plan entry whenever a slot is free, inflating it outside the lock.
+// Takes the next plan entry whenever a slot is free.
 void EntryPrefetcher::Serve() {
   Locked locked(lock_);
   while (!stopping_) {
-    Slot* slot = NextWork();
-    if (!slot) {
-      SleepConditionVariableCS(&changed_, &lock_, INFINITE);
-      continue;
-    }
-    slot->state = SlotState::kWorking;
-    slot->entry = plan_[nextInPlan_++];
-    LeaveCriticalSection(&lock_);
-    const bool inflated = InflateInto(*slot);
-    EnterCriticalSection(&lock_);
-    slot->inflated = inflated;
-    slot->state = SlotState::kDone;
-    WakeAllConditionVariable(&changed_);
+    if (!InflateNext(helperInflater_)) SleepConditionVariableCS(&changed_, &lock_, INFINITE);
   }
 }
 
-// The entry right after the caller's is left to the caller: were the helper to take it, the
-// caller would often reach it while it is still being inflated and wait instead of working.
-EntryPrefetcher::Slot* EntryPrefetcher::NextWork() {
-  while (nextInPlan_ < plan_.size() && plan_[nextInPlan_].index <= callerAt_ + 1) ++nextInPlan_;
+// Called and left with the lock held, which it gives up while it inflates: the claimed slot is
+// the calling thread's until it is marked done. False when there was nothing to claim.
+bool EntryPrefetcher::InflateNext(EntryInflater& inflater) {
+  Slot* slot = ClaimNext();
+  if (!slot) return false;
+  LeaveCriticalSection(&lock_);
+  Inflate(*slot, inflater);
+  EnterCriticalSection(&lock_);
+  slot->state = SlotState::kDone;
+  WakeAllConditionVariable(&changed_);
+  return true;
+}
+
+// The first plan entry after the caller's that nobody has taken, put into a free slot for the
+// thread that asks; null when there is none, or no free slot. The caller's own entry is never
+// claimed here: when nobody has taken it by the time the caller gets there, the caller inflates
+// it itself.
+EntryPrefetcher::Slot* EntryPrefetcher::ClaimNext() {
+  while (nextInPlan_ < plan_.size() && plan_[nextInPlan_].index <= callerAt_) ++nextInPlan_;
   if (nextInPlan_ >= plan_.size()) return nullptr;
-  for (Slot& slot : slots_)
-    if (slot.state == SlotState::kFree) return &slot;
+  for (Slot& slot : slots_) {
+    if (slot.state != SlotState::kFree) continue;
+    slot.state = SlotState::kWorking;
+    slot.entry = plan_[nextInPlan_++];
+    slot.inflated = false;
+    return &slot;
+  }
   return nullptr;
 }
 
-// Nothing here throws; should anything, the entry counts as failed and the caller inflates it.
-bool EntryPrefetcher::InflateInto(Slot& slot) {
-  try {
-    EntryData data(source_, slot.entry.dataStart, slot.entry.compressedSize);
-    EntryBuffer output(slot.buffer.get(), static_cast<uint32_t>(slot.entry.uncompressedSize), stopping_);
-    return inflater_.Run(data, output) == InflateResult::kDone && output.Complete(slot.entry.crc);
-  } catch (...) {
-    return false;
-  }
+void EntryPrefetcher::Inflate(Slot& slot, EntryInflater& inflater) {
+  const PrefetchEntry& entry = slot.entry;
+  const size_t size = static_cast<size_t>(entry.uncompressedSize);
+  uint8_t* const out = slot.buffer.get();
+  slot.inflated = inflater.Inflate(archive_ + entry.dataStart, static_cast<size_t>(entry.compressedSize), out, size) &&
+                  Crc32(0, out, size) == entry.crc;
 }
 
 }  // namespace ziplib

@@ -1,22 +1,21 @@
-// Inflates deflated entries into memory on a helper thread, ahead of the caller's thread, so that
-// decoding shares two processors with writing. The caller hands over the list of entries the
-// helper may take; the helper works through it in order, holding at most kSlots entries, and
-// leaves the entry right after the caller's to the caller, who inflates that one itself. The
-// helper only reads the archive (through a handle of its own) and fills its buffers: every file,
-// folder and event stays with the caller's thread, in entry order. A result that is not taken,
-// or that failed its size or CRC check, is simply not used: the caller then extracts the entry
-// itself.
+// Inflates deflated entries into memory ahead of the caller's thread, on a helper thread, so that
+// decoding shares two processors with writing. The caller hands over the list of entries that
+// may be inflated ahead; the helper works through it in order, always on the first entry after
+// the caller's that nobody has taken, holding at most kSlots entries. When the caller reaches an
+// entry that the helper is still inflating, it does not wait idle: it inflates the next free
+// entry of the list itself, into a slot, and comes back. So the two threads share the decoding
+// by however much time the writing leaves the caller. Only the caller's thread touches files,
+// folders and events, in entry order; the helper only reads the archive's mapping and fills its
+// slots. A result that is not taken, or that failed its size or CRC check, is simply not used:
+// the caller then extracts the entry itself.
 #pragma once
 #include <windows.h>
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "runtime/Win32Handle.h"
-#include "services/zip/Inflater.h"
-#include "services/zip/ZipFileSource.h"
+#include "services/zip/EntryInflater.h"
 
 namespace ziplib {
 
@@ -31,18 +30,21 @@ struct PrefetchEntry {
 class EntryPrefetcher {
  public:
   static constexpr uint32_t kMaxEntrySize = 4u << 20;  // larger entries are left to the caller
-  static constexpr int kSlots = 2;                     // entries inflated ahead at most
+  static constexpr int kSlots = 4;                     // entries held at once: one being written, three ahead
 
-  // `plan`: the entries the helper may take, in archive order; larger ones are dropped from it.
-  // `callerAt`: the entry the caller is at now.
-  EntryPrefetcher(std::string archiveName, std::vector<PrefetchEntry> plan, int32_t callerAt);
-  ~EntryPrefetcher();  // stops the helper, cutting short what it is doing
+  // `archive`: the whole archive in memory, `archiveSize` bytes, mapped for as long as this
+  // lives. `plan`: the entries that may be inflated ahead, in archive order; larger ones, and any
+  // whose data does not lie within the archive, are dropped from it. `callerAt`: the entry the
+  // caller is at now.
+  EntryPrefetcher(const uint8_t* archive, uint64_t archiveSize, std::vector<PrefetchEntry> plan, int32_t callerAt);
+  ~EntryPrefetcher();  // stops the helper after the entry it is inflating
   EntryPrefetcher(const EntryPrefetcher&) = delete;
   EntryPrefetcher& operator=(const EntryPrefetcher&) = delete;
 
-  // The caller has reached `entry`. True, with its bytes, when the helper has inflated exactly it
-  // (same index and data) to its size and CRC; the bytes stay valid until the next call. False
-  // when the caller must inflate it itself; the helper then no longer takes it.
+  // The caller has reached `entry`. True, with its bytes, when exactly it (same index and data)
+  // has been inflated ahead to its size and CRC; the bytes stay valid until the next call. While
+  // it is still being inflated, the caller inflates later entries meanwhile. False when the
+  // caller must inflate it itself; it is then no longer inflated ahead.
   bool Take(const PrefetchEntry& entry, const uint8_t** data, uint32_t* size);
 
  private:
@@ -51,28 +53,29 @@ class EntryPrefetcher {
     SlotState state = SlotState::kFree;
     PrefetchEntry entry = {};
     bool inflated = false;
-    std::unique_ptr<uint8_t[]> buffer;  // kMaxEntrySize bytes
+    std::unique_ptr<uint8_t[]> buffer;  // room for the largest entry of the plan
   };
 
   static DWORD WINAPI HelperMain(void* self);
   bool StartHelper();
   void Serve();
-  Slot* NextWork();
-  bool InflateInto(Slot& slot);
+  bool InflateNext(EntryInflater& inflater);
+  Slot* ClaimNext();
+  void Inflate(Slot& slot, EntryInflater& inflater);
   void ReleaseSlots(int32_t reached);
   Slot* SlotFor(int32_t index);
 
-  std::string archiveName_;
+  const uint8_t* archive_;             // the mapped archive
   std::vector<PrefetchEntry> plan_;
   int32_t callerAt_;                   // the entry the caller reached last
-  size_t nextInPlan_ = 0;              // the first plan entry neither taken by the helper nor left to the caller
+  size_t nextInPlan_ = 0;              // the first plan entry that nobody has taken
   Slot slots_[kSlots];
-  ZipFileSource source_;               // the helper's own handle on the archive
-  Inflater inflater_;                  // the helper's decoder
-  CRITICAL_SECTION lock_;              // guards everything above except the helper's own tools
+  EntryInflater helperInflater_;       // the helper's decoder
+  EntryInflater callerInflater_;       // the caller's, while it waits for an entry
+  CRITICAL_SECTION lock_;              // guards everything above except the decoders
   CONDITION_VARIABLE changed_;         // a slot changed hands, or the helper must stop
   rt::UniqueHandle helper_;            // the helper thread, or none when it could not start
-  std::atomic<bool> stopping_{false};  // the helper ends, or cuts its entry short
+  bool stopping_ = false;              // the helper ends after its entry (under lock_)
 };
 
 }  // namespace ziplib

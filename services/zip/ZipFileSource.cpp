@@ -36,7 +36,13 @@ int ZCALLBACK TestError(voidpf, voidpf stream) { return SourceOf(stream)->Failed
 
 }  // namespace
 
-ZipFileSource::ZipFileSource() : window_(new uint8_t[kWindowSize]) {}
+bool IsOnFixedDisk(const char* path) {
+  char volume[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameA(path, volume, sizeof(volume))) return false;
+  return GetDriveTypeA(volume) == DRIVE_FIXED;
+}
+
+ZipFileSource::ZipFileSource(bool mayMap) : mayMap_(mayMap), window_(new uint8_t[kWindowSize]) {}
 
 void ZipFileSource::Fill(zlib_filefunc64_def* functions) {
   functions->zopen64_file = OpenFile64;
@@ -62,12 +68,32 @@ bool ZipFileSource::Open(const char* fileName) {
   filePointer_ = 0;
   failed_ = false;
   windowLength_ = 0;
+  MapWhenLocal(fileName);
   return true;
 }
 
+// A 32-bit process has room for one view of a few hundred megabytes; larger archives, and any
+// that the system cannot map, are read.
+void ZipFileSource::MapWhenLocal(const char* fileName) {
+  constexpr uint64_t kLargestView = 1u << 30;
+  if (!mayMap_ || size_ == 0 || size_ > kLargestView || !IsOnFixedDisk(fileName)) return;
+  mapping_.Reset(CreateFileMappingA(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping_.Valid()) return;
+  view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 0));
+  if (!view_) mapping_.Close();
+}
+
 void ZipFileSource::Close() {
+  if (view_) UnmapViewOfFile(view_);
+  view_ = nullptr;
+  mapping_.Close();
   file_.Close();
   windowLength_ = 0;
+}
+
+const uint8_t* ZipFileSource::View(uint64_t offset, uint64_t size) const {
+  if (!view_ || offset > size_ || size > size_ - offset) return nullptr;
+  return view_ + offset;
 }
 
 bool ZipFileSource::Seek(uint64_t offset, int origin) {
@@ -81,6 +107,13 @@ bool ZipFileSource::Seek(uint64_t offset, int origin) {
 
 uint32_t ZipFileSource::Read(void* buffer, uint32_t size) {
   if (!IsOpen() || size == 0) return 0;
+  if (view_) {
+    if (position_ >= size_) return 0;
+    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(size, size_ - position_));
+    std::memcpy(buffer, view_ + position_, count);
+    position_ += count;
+    return count;
+  }
   // Large reads (minizip's data buffer) bypass the window: one system call each.
   if (size >= kWindowSize) {
     const uint32_t got = ReadFromFile(position_, buffer, size);

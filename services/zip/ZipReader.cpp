@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "services/zip/EntryData.h"
+#include "services/zip/Crc32.h"
 #include "services/zip/EnsurePath.h"
 #include "services/zip/EntryName.h"
 #include "services/zip/GbkPath.h"
@@ -12,7 +12,9 @@
 namespace ziplib {
 namespace {
 
-constexpr uint32_t kBufferSize = 16384;                  // stored data moves in pieces of this size
+constexpr uint32_t kBufferSize = 65536;                  // streamed entries: stored pieces, or zlib's input and output halves
+// Larger entries are inflated into a mapping of their file, or streamed, never held in memory.
+constexpr uint64_t kLargestHeldEntry = EntryPrefetcher::kMaxEntrySize;
 constexpr uint16_t kExtendedTimestampId = 0x5455;        // "UT"
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 constexpr uint32_t kFlagEncrypted = 0x0001;
@@ -84,7 +86,8 @@ void ApplyExtendedTimestamp(const uint8_t* extra, size_t size, ZipEntryInfo* inf
   }
 }
 
-ZipReader::ZipReader() : buffer_(new uint8_t[kBufferSize]) {}
+ZipReader::ZipReader(ArchiveAccess access)
+    : source_(access == ArchiveAccess::kMapWhenLocal), buffer_(new uint8_t[kBufferSize]) {}
 
 ZipReader::~ZipReader() { Close(); }
 
@@ -107,7 +110,6 @@ uint32_t ZipReader::Open(const char* fileName) {
   position_ = -1;
   cachedIndex_ = -1;
   records_.clear();
-  archiveName_ = fileName;
   prefetchTried_ = false;
   baseFolder_ = CurrentFolderWithSeparator();
   return kZipOk;
@@ -120,6 +122,8 @@ uint32_t ZipReader::Close() {
   unzClose(archive_);
   archive_ = nullptr;
   source_.Close();
+  inflated_.Release();
+  packed_.Release();
   entryCount_ = 0;
   position_ = -1;
   cachedIndex_ = -1;
@@ -151,8 +155,11 @@ uint32_t ZipReader::GetEntry(int32_t index, ZipEntryInfo* info) {
   return kZipOk;
 }
 
-// minizip walks forwards only: back to the first entry when the index lies behind us.
+// minizip walks forwards only: back to the first entry when the index lies behind us. The
+// cached record describes minizip's current entry, which moving leaves, whether or not it
+// reaches the new one.
 uint32_t ZipReader::MoveTo(int32_t index) {
+  cachedIndex_ = -1;
   if (position_ < 0 || index < position_) {
     position_ = -1;
     if (unzGoToFirstFile(archive_) != UNZ_OK) return kZipHeaderMismatch;
@@ -250,13 +257,29 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   const std::string target(targetFile);
   if (target.size() >= MAX_PATH) return kZipCannotOpen;
   CreateTargetFolders(target);
-  rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes));
+  const bool mappable = InflatesIntoMapping(target);
+  const DWORD access = mappable ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+  rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes, access));
   if (!output.Valid()) return kZipCannotOpen;
-  const bool copied = CopyEntryData(index, output.Get());
-  if (copied && GetFileType(output.Get()) == FILE_TYPE_DISK) {
+  if (!CopyEntryData(index, output.Get(), mappable)) {
+    // Nothing of an entry that failed stays in its file, neither the bytes before the damage
+    // nor any a decoder made up past it.
+    SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(output.Get());
+    return kZipCannotExtract;
+  }
+  if (GetFileType(output.Get()) == FILE_TYPE_DISK) {
     SetFileTime(output.Get(), &info.creationTime, &info.accessTime, &info.writeTime);
   }
-  return copied ? kZipOk : kZipCannotExtract;
+  return kZipOk;
+}
+
+// A deflated entry too large to hold in memory is inflated straight into its file, mapped, when
+// both the archive (mapped too) and the file lie on fixed disks.
+bool ZipReader::InflatesIntoMapping(const std::string& target) const {
+  const EntryRecord& record = cachedRecord_;
+  if (record.method != Z_DEFLATED || record.uncompressedSize <= kLargestHeldEntry) return false;
+  return source_.View(0, source_.Size()) && IsOnFixedDisk(target.c_str());
 }
 
 // A folder entry becomes base folder + its name, with every missing folder along it.
@@ -288,63 +311,68 @@ bool ZipReader::OpenEntryData(uint64_t* dataStart) {
   return true;
 }
 
-namespace {
-
-// The output file, which takes no more than the entry's recorded size and keeps the CRC.
-class EntryFile : public InflateOutput {
- public:
-  EntryFile(HANDLE file, uint64_t expectedSize) : file_(file), expected_(expectedSize) {}
-
-  bool Write(const uint8_t* data, uint32_t size) override {
-    if (size > expected_ - written_) return false;  // more than recorded: damaged, and never filling the disk
-    crc_ = crc32(crc_, data, size);
-    DWORD put = 0;
-    if (!WriteFile(file_, data, size, &put, nullptr) || put != size) return false;
-    written_ += size;
-    return true;
-  }
-
-  bool Complete(uint32_t crc) const { return written_ == expected_ && crc_ == crc; }
-
- private:
-  HANDLE file_;
-  uint64_t expected_;
-  uint64_t written_ = 0;
-  uLong crc_ = crc32(0, nullptr, 0);
-};
-
-}  // namespace
-
-// Streams the entry into the file. The entry must produce exactly its recorded size and its CRC
-// must match: a damaged entry is an error, never a file reported good. An entry the helper has
-// inflated and checked already goes out in one write.
-bool ZipReader::CopyEntryData(int32_t index, HANDLE output) {
+// The entry must produce exactly its recorded size and its CRC must match: a damaged entry is an
+// error, never a file reported good. Entries held in memory go out in one write once they have
+// passed; a streamed entry is checked at its end, and ExtractEntry empties the file of one that
+// fails. An entry the helper has inflated and checked already goes out at once.
+bool ZipReader::CopyEntryData(int32_t index, HANDLE output, bool mappable) {
   const EntryRecord& record = cachedRecord_;
   if (record.flags & kFlagEncrypted) return false;  // no decryption here
   if (record.method != 0 && record.method != Z_DEFLATED) return false;
   uint64_t dataStart = 0;
   if (!OpenEntryData(&dataStart)) return false;
+  if (dataStart > source_.Size() || record.compressedSize > source_.Size() - dataStart) return false;  // cut short
   const uint8_t* inflated = nullptr;
   uint32_t inflatedSize = 0;
-  if (TakePrefetched(index, dataStart, &inflated, &inflatedSize)) {
-    DWORD put = 0;
-    return WriteFile(output, inflated, inflatedSize, &put, nullptr) && put == inflatedSize;
-  }
-  EntryData data(source_, dataStart, record.compressedSize);
-  EntryFile file(output, record.uncompressedSize);
-  if (record.method == Z_DEFLATED && record.compressedSize > 0) {
-    if (!inflater_) inflater_ = std::make_unique<Inflater>();
-    if (inflater_->Run(data, file) != InflateResult::kDone) return false;
-    return file.Complete(record.crc);
-  }
+  if (TakePrefetched(index, dataStart, &inflated, &inflatedSize)) return WriteAll(output, inflated, inflatedSize);
+  const EntryCheck check = {record.uncompressedSize, record.crc};
+  if (record.method == Z_DEFLATED && record.compressedSize > 0) return CopyDeflated(dataStart, check, output, mappable);
   // Stored data, and the empty deflated entry some writers record with no data at all.
-  for (;;) {
-    const int32_t got = data.Read(buffer_.get(), kBufferSize);
-    if (got < 0) return false;
-    if (got == 0) break;
-    if (!file.Write(buffer_.get(), static_cast<uint32_t>(got))) return false;
+  return CopyStored(dataStart, check, output);
+}
+
+bool ZipReader::CopyStored(uint64_t dataStart, const EntryCheck& check, HANDLE output) {
+  if (cachedRecord_.compressedSize != check.size) return false;
+  if (const uint8_t* bytes = source_.View(dataStart, check.size)) {
+    return Crc32(0, bytes, static_cast<size_t>(check.size)) == check.crc && WriteAll(output, bytes, check.size);
   }
-  return file.Complete(record.crc);
+  uint32_t crc = 0;
+  for (uint64_t done = 0; done < check.size;) {
+    const uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(kBufferSize, check.size - done));
+    if (!source_.ReadAt(dataStart + done, buffer_.get(), piece)) return false;
+    crc = Crc32(crc, buffer_.get(), piece);
+    if (!WriteAll(output, buffer_.get(), piece)) return false;
+    done += piece;
+  }
+  return crc == check.crc;
+}
+
+// An entry that fits in memory is inflated whole by libdeflate, and so is a larger one into its
+// mapped file; any other, or one whose memory or mapping cannot be had, streams through zlib.
+bool ZipReader::CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output, bool mappable) {
+  const uint64_t packedSize = cachedRecord_.compressedSize;
+  if (mappable) {
+    const uint8_t* const packed = source_.View(dataStart, packedSize);
+    const FileInflate inflated =
+        packed ? InflateIntoFile(inflater_, packed, static_cast<size_t>(packedSize), check, output) : FileInflate::kNoMapping;
+    if (inflated != FileInflate::kNoMapping) return inflated == FileInflate::kDone;
+  }
+  uint8_t* const out = check.size <= kLargestHeldEntry ? inflated_.Room(check.size) : nullptr;
+  const uint8_t* const packed = out ? PackedBytes(dataStart, packedSize) : nullptr;
+  if (!packed) return InflateStreamToFile(source_, dataStart, packedSize, check, buffer_.get(), kBufferSize, output);
+  const size_t size = static_cast<size_t>(check.size);
+  return inflater_.Inflate(packed, static_cast<size_t>(packedSize), out, size) && Crc32(0, out, size) == check.crc &&
+         WriteAll(output, out, size);
+}
+
+// The compressed bytes in memory: in the archive's mapping, or read into a buffer; null when
+// they are too many to hold or cannot be read.
+const uint8_t* ZipReader::PackedBytes(uint64_t dataStart, uint64_t size) {
+  if (const uint8_t* mapped = source_.View(dataStart, size)) return mapped;
+  if (size > kLargestHeldEntry) return nullptr;
+  uint8_t* const bytes = packed_.Room(size);
+  if (!bytes || !source_.ReadAt(dataStart, bytes, static_cast<uint32_t>(size))) return nullptr;
+  return bytes;
 }
 
 PrefetchEntry ZipReader::PrefetchEntryOf(int32_t index, const EntryRecord& record, uint64_t dataStart) {
@@ -360,9 +388,12 @@ bool ZipReader::TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t*
 }
 
 // Once per archive, at the first extraction: the helper gets every deflated file entry read so
-// far (the count before an unpack reads them all).
+// far (the count before an unpack reads them all). It reads the archive's mapping: an archive
+// that is not mapped is inflated on this thread alone.
 void ZipReader::StartPrefetcher(int32_t index) {
   prefetchTried_ = true;
+  const uint8_t* const archive = source_.View(0, source_.Size());
+  if (!archive) return;
   std::vector<PrefetchEntry> plan;
   for (size_t i = 0; i < records_.size(); ++i) {
     const EntryRecord& record = records_[i];
@@ -370,7 +401,9 @@ void ZipReader::StartPrefetcher(int32_t index) {
     if (record.compressedSize == 0) continue;
     plan.push_back(PrefetchEntryOf(static_cast<int32_t>(i), record, record.dataStart));
   }
-  if (plan.size() > 1) prefetcher_ = std::make_unique<EntryPrefetcher>(archiveName_, std::move(plan), index);
+  if (plan.size() > 1) {
+    prefetcher_ = std::make_unique<EntryPrefetcher>(archive, source_.Size(), std::move(plan), index);
+  }
 }
 
 }  // namespace ziplib

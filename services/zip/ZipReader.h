@@ -10,8 +10,8 @@
 
 #include <unzip.h>
 
+#include "services/zip/EntryInflater.h"
 #include "services/zip/EntryPrefetcher.h"
-#include "services/zip/Inflater.h"
 #include "services/zip/ZipFileSource.h"
 
 namespace ziplib {
@@ -40,9 +40,13 @@ struct ZipEntryInfo {
   uint32_t uncompressedSize;  // from the central directory
 };
 
+// How the reader gets at the archive's bytes: mapped when it lies on a fixed disk (what Unpack
+// uses), or always read, as an archive on a removable or network drive is.
+enum class ArchiveAccess { kMapWhenLocal, kRead };
+
 class ZipReader {
  public:
-  ZipReader();
+  explicit ZipReader(ArchiveAccess access = ArchiveAccess::kMapWhenLocal);
   ~ZipReader();
   ZipReader(const ZipReader&) = delete;
   ZipReader& operator=(const ZipReader&) = delete;
@@ -73,7 +77,11 @@ class ZipReader {
   uint32_t ReadOpenLocalHeader(const std::string& centralName, std::vector<uint8_t>* extra, uint64_t* dataStart);
   uint32_t CreateEntryFolder(const char* entryName);
   void CreateTargetFolders(const std::string& target);
-  bool CopyEntryData(int32_t index, HANDLE output);
+  bool InflatesIntoMapping(const std::string& target) const;
+  bool CopyEntryData(int32_t index, HANDLE output, bool mappable);
+  bool CopyStored(uint64_t dataStart, const EntryCheck& check, HANDLE output);
+  bool CopyDeflated(uint64_t dataStart, const EntryCheck& check, HANDLE output, bool mappable);
+  const uint8_t* PackedBytes(uint64_t dataStart, uint64_t size);
   bool TakePrefetched(int32_t index, uint64_t dataStart, const uint8_t** data, uint32_t* size);
   void StartPrefetcher(int32_t index);
   static PrefetchEntry PrefetchEntryOf(int32_t index, const EntryRecord& record, uint64_t dataStart);
@@ -88,10 +96,11 @@ class ZipReader {
   ZipEntryInfo cached_ = {};               // the last entry described
   EntryRecord cachedRecord_ = {};          // extraction details of cached_
   std::vector<EntryRecord> records_;       // extraction details of every entry read so far
-  std::string archiveName_;                // as opened, for the prefetcher's own handle
   std::string baseFolder_;                 // current folder at open, with a trailing "\"
-  std::unique_ptr<uint8_t[]> buffer_;      // the one buffer stored data moves through
-  std::unique_ptr<Inflater> inflater_;     // made on the first deflated entry, then reused
+  std::unique_ptr<uint8_t[]> buffer_;      // pieces of the entries that are streamed, not held
+  EntryInflater inflater_;                 // this thread's decoder
+  GrowingBuffer inflated_;                 // a whole inflated entry, checked before its one write
+  GrowingBuffer packed_;                   // a whole compressed entry, when the archive is not mapped
   std::unique_ptr<EntryPrefetcher> prefetcher_;  // inflates entries ahead while this thread writes
   bool prefetchTried_ = false;             // the prefetcher was made, or could not be, for this archive
 };

@@ -18,6 +18,9 @@
 //   installer_driver wait-gone [SECONDS]        waits until the installer's window has closed
 //   installer_driver time-install X Y SECONDS   clicks there and prints the milliseconds until the
 //                                               finish page shows (measured here, for benchmarks)
+//   installer_driver watch-install X Y LX LY W H SECONDS
+//                                               clicks there and prints each text the control at
+//                                               the place LX LY W H shows until the finish page
 //   installer_driver time-start EXE             starts EXE and prints the milliseconds until its window
 //                                               shows (measured here, for benchmarks)
 //   installer_driver page-origin                the screen position of the shown page's corner
@@ -249,26 +252,67 @@ BOOL CALLBACK FindFinishButton(HWND child, LPARAM context) {
   return FALSE;
 }
 
-// Clicks and waits for the finish button to show. The button is found before the click, so the
-// wait asks one cheap question per round and does not slow the installer down by keeping its
-// window server busy.
-int TimeInstall(int x, int y, DWORD timeoutMs) {
+// Clicks the button at (x, y) of the page and waits for the finish button, found before the
+// click, to show, calling `look` between its looks; the milliseconds from letting go of the
+// button (it acts then) to the finish page, or -1 after timeoutMs.
+template <typename Look>
+long ClickAndWaitForFinish(int x, int y, HWND finish, DWORD pauseMs, DWORD timeoutMs, Look look) {
   Page page;
-  if (!CurrentPage(page)) return 1;
-  HWND finish = nullptr;
-  EnumChildWindows(FindInstaller(), FindFinishButton, reinterpret_cast<LPARAM>(&finish));
-  if (!finish) return 1;
+  if (!CurrentPage(page)) return -1;
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, page.origin.x + x, page.origin.y + y);
   Sleep(150);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   Sleep(80);
-  DWORD start = GetTickCount();  // the button acts when it is let go
+  const DWORD start = GetTickCount();
   SendMouse(MOUSEEVENTF_LEFTUP);
   while (!IsWindowVisible(finish)) {
-    if (GetTickCount() - start > timeoutMs) return 2;
-    Sleep(5);
+    if (GetTickCount() - start > timeoutMs) return -1;
+    look();
+    Sleep(pauseMs);
   }
-  std::printf("%lu\n", GetTickCount() - start);
+  return static_cast<long>(GetTickCount() - start);
+}
+
+HWND FinishButton() {
+  HWND finish = nullptr;
+  EnumChildWindows(FindInstaller(), FindFinishButton, reinterpret_cast<LPARAM>(&finish));
+  return finish;
+}
+
+// Clicks and times the wait for the finish page. The wait asks one cheap question per round and
+// does not slow the installer down by keeping its window server busy.
+int TimeInstall(int x, int y, DWORD timeoutMs) {
+  const HWND finish = FinishButton();
+  if (!finish) return 1;
+  const long elapsed = ClickAndWaitForFinish(x, y, finish, 5, timeoutMs, [] {});
+  if (elapsed < 0) return 2;
+  std::printf("%ld\n", elapsed);
+  return 0;
+}
+
+// Clicks, then reads the control at the place (lx, ly, width x height) whenever it shows, every
+// millisecond or so, until the finish page shows, and once more then; prints the texts it read,
+// one line for each change. A whole installation can take less than a second: a driver run for
+// each look would see only its end. Looks this quick can catch the control shown with the text
+// it had before the click, in the moment before the installer sets its first one and paints it;
+// that text is left out until the control has shown another.
+int WatchInstall(int x, int y, const RECT& place, DWORD timeoutMs) {
+  const HWND finish = FinishButton();
+  PlaceSearch search = {place, nullptr};
+  EnumChildWindows(FindInstaller(), FindByPlace, reinterpret_cast<LPARAM>(&search));
+  if (!finish || !search.found) return 1;
+  const std::string before = TextOf(search.found);
+  std::vector<std::string> shown;
+  auto look = [&] {
+    if (!IsWindowVisible(search.found)) return;
+    const std::string text = TextOf(search.found);
+    if (shown.empty() && text == before) return;
+    if (!text.empty() && (shown.empty() || shown.back() != text)) shown.push_back(text);
+  };
+  if (ClickAndWaitForFinish(x, y, finish, 1, timeoutMs, look) < 0) return 2;
+  const std::string last = TextOf(search.found);  // as the progress page was left
+  if (!last.empty() && (shown.empty() || shown.back() != last)) shown.push_back(last);
+  for (const std::string& text : shown) std::printf("%s\n", text.c_str());
   return 0;
 }
 
@@ -481,6 +525,10 @@ int main(int argc, char** argv) {
   if (command == "answer") return Answer(number(1));
   if (command == "browse" && args.size() >= 2) return Browse(args[1]);
   if (command == "time-install") return TimeInstall(number(1), number(2), static_cast<DWORD>(number(3)) * 1000);
+  if (command == "watch-install" && args.size() >= 8) {
+    const RECT place = {number(3), number(4), number(3) + number(5), number(4) + number(6)};
+    return WatchInstall(number(1), number(2), place, static_cast<DWORD>(number(7)) * 1000);
+  }
   if (command == "time-start" && args.size() >= 2) return TimeStart(args[1]);
   if (command == "page-origin") {
     Page page;

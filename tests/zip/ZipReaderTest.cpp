@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -277,6 +279,127 @@ TEST_F(ReaderTest, ExtractionInAnyOrderGivesEachEntryItsOwnBytes) {
   }
   EXPECT_EQ(ziplib::kZipOk, reader.Close()) << "closing stops the helper, busy or not";
 }
+
+// A move that fails leaves minizip on no entry: the record described before must not be taken
+// for the current one, or extracting it would read another entry's data, or none.
+TEST_F(ReaderTest, FailedMoveLeavesNoStaleEntryBehind) {
+  std::vector<TestEntry> entries = {{"one.bin", Pattern(20000, 40)}, {"two.bin", Pattern(30000, 41)},
+                                    {"three.bin", Pattern(100, 42)}};
+  ArchiveLayout layout;
+  std::string bytes = BuildArchive(entries, &layout);
+  bytes[layout.centralRecords[2]] = 'X';  // the third record's signature
+  const std::string archive = scratch_ / "moved.zip";
+  ASSERT_TRUE(WriteWholeFile(archive, bytes));
+  ZipReader reader;
+  ASSERT_EQ(ziplib::kZipOk, reader.Open(archive.c_str()));
+  Entry(reader, 1);
+  ZipEntryInfo info = {};
+  EXPECT_EQ(ziplib::kZipHeaderMismatch, reader.GetEntry(2, &info));
+  const std::string target = scratch_ / "two.bin";
+  ASSERT_EQ(ziplib::kZipOk, reader.ExtractEntry(1, target.c_str())) << "the entry described last, after a failed move";
+  std::string content;
+  ASSERT_TRUE(ReadWholeFile(target, &content));
+  EXPECT_TRUE(content == entries[1].data);
+  EXPECT_STREQ("two.bin", Entry(reader, 1).name);
+}
+
+// Damaged entries of each kind and of each size class (held in memory and inflated at once, or
+// too large for that), with the archive mapped and read: every one fails, and its file is left
+// empty, so that no file ever holds a byte that the archive does not have in that place. The good
+// entry between them comes out whole, whatever failed before it.
+class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface<ziplib::ArchiveAccess> {
+ protected:
+  // Extracts every entry of `entries` from an archive of them damaged by `damage`: the good
+  // ones must come out whole, the others fail and leave empty files.
+  void ExpectOnlyGoodEntries(const std::vector<TestEntry>& entries, const std::vector<bool>& good,
+                             const std::function<void(std::string&, const ArchiveLayout&)>& damage) {
+    ArchiveLayout layout;
+    std::string bytes = BuildArchive(entries, &layout);
+    damage(bytes, layout);
+    const std::string archive = scratch_ / "damaged.zip";
+    ASSERT_TRUE(WriteWholeFile(archive, bytes));
+    ZipReader reader(GetParam());
+    ASSERT_EQ(ziplib::kZipOk, reader.Open(archive.c_str()));
+    for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
+      SCOPED_TRACE(entries[static_cast<size_t>(i)].name);
+      const std::string target = scratch_ / "out.bin";
+      ASSERT_TRUE(WriteWholeFile(target, "old content"));
+      const uint32_t result = reader.ExtractEntry(i, target.c_str());
+      std::string content;
+      ASSERT_TRUE(ReadWholeFile(target, &content));
+      if (good[static_cast<size_t>(i)]) {
+        EXPECT_EQ(ziplib::kZipOk, result);
+        EXPECT_TRUE(content == entries[static_cast<size_t>(i)].data) << content.size() << " bytes";
+      } else {
+        EXPECT_EQ(ziplib::kZipCannotExtract, result);
+        EXPECT_EQ(0u, content.size()) << "a failed entry's file keeps nothing";
+      }
+    }
+  }
+};
+
+TEST_P(DamagedEntryTest, TruncatedEntriesFailAndLeaveTheirFilesEmpty) {
+  const std::string small = Pattern(3000, 50);
+  const std::string packed = Deflate(small);
+  // Every cut of a small stream, a spread of cuts of one with many blocks, a cut stored entry,
+  // and a streamed one.
+  std::vector<TestEntry> entries;
+  for (size_t keep = 0; keep < packed.size(); ++keep) {
+    entries.push_back({"small-" + std::to_string(keep), small});
+    entries.back().packedLength = static_cast<int64_t>(keep);
+  }
+  const std::string large = Pattern(400000, 51);
+  for (size_t keep : {size_t{1}, size_t{4000}, size_t{70000}, Deflate(large).size() - 1}) {
+    entries.push_back({"large-" + std::to_string(keep), large});
+    entries.back().packedLength = static_cast<int64_t>(keep);
+  }
+  entries.push_back({"whole", Pattern(50000, 52)});
+  entries.push_back({"stored", Pattern(20000, 53)});
+  entries.back().method = 0;
+  entries.back().packedLength = 19999;
+  std::vector<bool> good(entries.size(), false);
+  good[entries.size() - 2] = true;
+  ExpectOnlyGoodEntries(entries, good, [](std::string&, const ArchiveLayout&) {});
+}
+
+TEST_P(DamagedEntryTest, FlippedDataFailsAndLeavesTheFileEmpty) {
+  std::vector<TestEntry> entries;
+  std::vector<size_t> flips;  // offset into each entry's data; the last byte's unused bits are left alone
+  for (size_t offset : {size_t{0}, size_t{500}, size_t{2000}}) {
+    entries.push_back({"deflated-" + std::to_string(offset), Pattern(300000, 60)});
+    flips.push_back(offset);
+  }
+  entries.push_back({"stored", Pattern(5000, 61)});
+  entries.back().method = 0;
+  flips.push_back(4999);
+  entries.push_back({"whole", Pattern(7000, 62)});
+  flips.push_back(SIZE_MAX);
+  std::vector<bool> good(entries.size(), false);
+  good.back() = true;
+  ExpectOnlyGoodEntries(entries, good, [&](std::string& bytes, const ArchiveLayout& layout) {
+    for (size_t i = 0; i < flips.size(); ++i)
+      if (flips[i] != SIZE_MAX) bytes[layout.dataStarts[i] + flips[i]] ^= 0x02;
+  });
+}
+
+// Entries too large to hold in memory are inflated into their mapped file when the archive is
+// mapped, and stream through zlib in pieces when it is read: whole when good, and, when damaged,
+// emptied again after the bytes before the damage were written.
+TEST_P(DamagedEntryTest, EntriesTooLargeToHoldComeOutWholeOrEmpty) {
+  const std::string huge = Pattern(ziplib::EntryPrefetcher::kMaxEntrySize + 123, 70);
+  const size_t half = Deflate(huge).size() / 2;  // well after the first pieces
+  std::vector<TestEntry> entries = {{"huge", huge}, {"huge-cut", huge}, {"huge-flipped", huge}};
+  entries[1].packedLength = static_cast<int64_t>(half);
+  ExpectOnlyGoodEntries(entries, {true, false, false}, [&](std::string& bytes, const ArchiveLayout& layout) {
+    bytes[layout.dataStarts[2] + half] ^= 0x02;
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Access, DamagedEntryTest,
+                         ::testing::Values(ziplib::ArchiveAccess::kMapWhenLocal, ziplib::ArchiveAccess::kRead),
+                         [](const ::testing::TestParamInfo<ziplib::ArchiveAccess>& info) {
+                           return info.param == ziplib::ArchiveAccess::kRead ? std::string("Read") : std::string("Mapped");
+                         });
 
 TEST_F(ReaderTest, RelativeTargetsGetTheirFoldersUnderTheCurrentFolder) {
   TestEntry file{"a.txt", "relative"};

@@ -110,13 +110,28 @@ class DamagedArchiveTest : public RealArchiveTest {
     marks_ = FindLandmarks(original_);
     ASSERT_EQ(213u, marks_.centralRecords.size());
   }
-  // Unpacks a damaged copy into a fresh folder; the result must not be success.
+  // Unpacks a damaged copy into a fresh folder; the result must not be success. Every file that
+  // was written holds exactly its entry's bytes, except the one whose entry failed, which holds
+  // none: nothing that is not in the archive reaches a file.
   void ExpectFailure(const std::string& damaged, const std::string& what) {
     SCOPED_TRACE(what);
     const std::string archive = scratch_ / "damaged.zip";
     ASSERT_TRUE(WriteWholeFile(archive, damaged));
     const std::string target = scratch_ / "out";
     EXPECT_EQ(0, CallUnpack(nullptr, archive.c_str(), target.c_str()));
+    int emptied = 0;
+    for (const std::string& name : ListTree(target)) {
+      if (name.back() == '\\') continue;
+      std::string want, got;
+      ASSERT_TRUE(ReadWholeFile(FixturesFolder() + "expected\\product-small.zip\\" + name, &want)) << name;
+      ASSERT_TRUE(ReadWholeFile(target + "\\" + name, &got)) << name;
+      if (got.empty() && !want.empty()) {
+        ++emptied;
+        continue;
+      }
+      EXPECT_TRUE(want == got) << name << ": " << got.size() << " bytes of " << want.size();
+    }
+    EXPECT_LE(emptied, 1) << "only the entry that failed is left empty";
     RemoveTree(target);
   }
   // Bit 0 is always in use: deflate fills each byte from its lowest bit, so the padding after

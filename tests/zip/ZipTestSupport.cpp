@@ -69,7 +69,8 @@ std::string BuildArchive(const std::vector<TestEntry>& entries, ArchiveLayout* l
   std::string archive, directory;
   ArchiveLayout where;
   for (const TestEntry& entry : entries) {
-    const std::string packed = entry.method == 8 ? Deflate(entry.data) : entry.data;
+    std::string packed = entry.method == 8 ? Deflate(entry.data) : entry.data;
+    if (entry.packedLength >= 0) packed.resize(static_cast<size_t>(entry.packedLength));
     const uint32_t crc = zipfields::Crc32(entry.data);
     const std::string& localName = entry.localName.empty() ? entry.name : entry.localName;
     where.localHeaders.push_back(static_cast<uint32_t>(archive.size()));

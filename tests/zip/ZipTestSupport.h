@@ -29,6 +29,7 @@ struct TestEntry {
   int64_t centralCrc = -1;             // CRC in the central record when it must differ
   int64_t centralSize = -1;            // unpacked size in the central record when it must differ
   int64_t localMethod = -1;            // method in the local header when it must differ
+  int64_t packedLength = -1;           // packed bytes kept, the rest cut off, when it must be cut short
 };
 
 // The archive bytes: local headers and data, central directory, end record.
