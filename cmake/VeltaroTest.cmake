@@ -8,6 +8,12 @@ function(veltaro_timeout test seconds)
   set_tests_properties(${test} PROPERTIES TIMEOUT ${scaled})
 endfunction()
 
+# veltaro_seat(TESTS...): each test takes one seat of scripts/test, a display and a Wine prefix of
+# its own, so that tests on two seats neither see each other's windows nor share an input queue.
+function(veltaro_seat)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS seat:1)
+endfunction()
+
 # veltaro_test(NAME SOURCES files... LIBS targets... [TIMEOUT seconds]): one GoogleTest executable,
 # run by ctest under Wine (the cross-compiling emulator) inside Xvfb.
 function(veltaro_test name)
@@ -29,4 +35,5 @@ function(veltaro_test name)
     set(T_TIMEOUT 600)
   endif()
   veltaro_timeout(${name} ${T_TIMEOUT})
+  veltaro_seat(${name})
 endfunction()
