@@ -83,7 +83,9 @@ def same_path(a, b):
 class Wine:
     def __init__(self, build, prefix):
         self.build = build
-        self.prefix = prefix
+        # Where prefixes live elsewhere (scripts/wine-env), this one goes there too.
+        root = os.environ.get("VELTARO_PREFIX_ROOT")
+        self.prefix = os.path.join(root, os.path.relpath(prefix, build)) if root else prefix
         self.env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8",
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
         self.driver_exe = os.path.join(build, "tests", "e2e", "installer_driver.exe")
