@@ -86,7 +86,7 @@ class Wine:
         # Where prefixes live elsewhere (scripts/wine-env), this one goes there too.
         root = os.environ.get("VELTARO_PREFIX_ROOT")
         self.prefix = os.path.join(root, os.path.relpath(prefix, build)) if root else prefix
-        self.env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8",
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8",
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d")
         self.driver_exe = os.path.join(build, "tests", "e2e", "installer_driver.exe")
 
