@@ -2,10 +2,11 @@
 # code (scripts/guest): there every time limit stretches by this factor.
 set(VELTARO_TIMEOUT_SCALE 1 CACHE STRING "Factor on every test's time limit (scripts/configure sets it)")
 
-# veltaro_timeout(TEST seconds): the test's time limit, stretched where Wine runs emulated.
+# veltaro_timeout(TEST seconds): the test's time limit, stretched where Wine runs emulated, and
+# the same factor for the limits on the waits inside it (VELTARO_WAIT_SCALE, tests/e2e).
 function(veltaro_timeout test seconds)
   math(EXPR scaled "${seconds} * ${VELTARO_TIMEOUT_SCALE}")
-  set_tests_properties(${test} PROPERTIES TIMEOUT ${scaled})
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${scaled} ENVIRONMENT VELTARO_WAIT_SCALE=${VELTARO_TIMEOUT_SCALE})
 endfunction()
 
 # veltaro_seat(TESTS...): each test takes one seat of scripts/test, a display and a Wine prefix of

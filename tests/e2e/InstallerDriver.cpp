@@ -40,8 +40,17 @@ namespace {
 
 const char kCaption[] = "Veltaro-会计从业安装";
 
+// Every wait here is for an event, with a limit so that a run cannot hang: on a slower machine
+// (Wine in an emulated one) the limits stretch by VELTARO_WAIT_SCALE, and nothing else changes.
+DWORD Stretched(DWORD milliseconds) {
+  char text[16] = {};
+  const int scale = GetEnvironmentVariableA("VELTARO_WAIT_SCALE", text, sizeof text) ? atoi(text) : 1;
+  return milliseconds * static_cast<DWORD>(scale >= 1 && scale <= 20 ? scale : 1);
+}
+
 // A cold start of Wine on a loaded machine can take a while.
 HWND FindInstaller(DWORD timeoutMs = 60000) {
+  timeoutMs = Stretched(timeoutMs);
   DWORD start = GetTickCount();
   for (;;) {
     HWND window = FindWindowA(nullptr, kCaption);
@@ -521,13 +530,13 @@ int main(int argc, char** argv) {
   if (command == "enabled-at") return EnabledAt(number(1), number(2));
   if (command == "visible") return Visible();
   if (command == "pixel") return Pixel(number(1), number(2));
-  if (command == "box") return Box(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
+  if (command == "box") return Box(Stretched(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000)));
   if (command == "answer") return Answer(number(1));
   if (command == "browse" && args.size() >= 2) return Browse(args[1]);
-  if (command == "time-install") return TimeInstall(number(1), number(2), static_cast<DWORD>(number(3)) * 1000);
+  if (command == "time-install") return TimeInstall(number(1), number(2), Stretched(static_cast<DWORD>(number(3)) * 1000));
   if (command == "watch-install" && args.size() >= 8) {
     const RECT place = {number(3), number(4), number(3) + number(5), number(4) + number(6)};
-    return WatchInstall(number(1), number(2), place, static_cast<DWORD>(number(7)) * 1000);
+    return WatchInstall(number(1), number(2), place, Stretched(static_cast<DWORD>(number(7)) * 1000));
   }
   if (command == "time-start" && args.size() >= 2) return TimeStart(args[1]);
   if (command == "page-origin") {
@@ -541,6 +550,6 @@ int main(int argc, char** argv) {
     HWND window = FindWindowA(nullptr, args[1].c_str());
     return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
   }
-  if (command == "wait-gone") return WaitGone(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
+  if (command == "wait-gone") return WaitGone(Stretched(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000)));
   return 2;
 }

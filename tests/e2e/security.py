@@ -27,7 +27,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e import FINISH_BUTTON, INSTALL_BUTTON, PRODUCT, START_PRODUCT_BOX, Installer, Results, Wine  # noqa: E402
+from e2e import FINISH_BUTTON, INSTALL_BUTTON, PRODUCT, START_PRODUCT_BOX, Installer, Results, Wine, within  # noqa: E402
 
 # Windows' known DLLs (HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs) and the
 # libraries the system always takes from its own folder: ntdll, and what known DLLs import.
@@ -104,7 +104,7 @@ def uninstall(wine, folder, results, what, planted=()):
         results.check(code == 0 and "卸载完成" in text, f"{what}: the uninstaller reports it is done")
         wine.driver("answer", 1)
     try:
-        process.wait(timeout=60)
+        process.wait(timeout=within(60))
     except subprocess.TimeoutExpired:
         process.kill()
     target = wine.unix_path(folder)
@@ -112,7 +112,7 @@ def uninstall(wine, folder, results, what, planted=()):
         left = sorted(os.listdir(target)) if os.path.isdir(target) else []
         results.check(left == sorted(planted), f"{what}: only the planted libraries are left ({left[:5]})")
         return
-    deadline = time.time() + 60
+    deadline = time.time() + within(60)
     while os.path.exists(target) and time.time() < deadline:
         time.sleep(1)
     results.check(not os.path.exists(target), f"{what}: the installation folder is gone")
@@ -128,7 +128,7 @@ def run_copy_mode(wine, copy, results, what):
     if code == 0:
         wine.driver("answer", 1)
     try:
-        process.wait(timeout=30)
+        process.wait(timeout=within(30))
     except subprocess.TimeoutExpired:
         process.kill()
 
