@@ -48,16 +48,26 @@ DWORD Stretched(DWORD milliseconds) {
   return milliseconds * static_cast<DWORD>(scale >= 1 && scale <= 20 ? scale : 1);
 }
 
-// A cold start of Wine on a loaded machine can take a while.
-HWND FindInstaller(DWORD timeoutMs = 60000) {
+// Waits until the check holds, polling; false when the stretched limit passes first.
+template <typename Check>
+bool WaitFor(DWORD timeoutMs, Check check) {
   timeoutMs = Stretched(timeoutMs);
-  DWORD start = GetTickCount();
+  const DWORD start = GetTickCount();
   for (;;) {
-    HWND window = FindWindowA(nullptr, kCaption);
-    if (window && IsWindowVisible(window)) return window;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Sleep(100);
+    if (check()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(50);
   }
+}
+
+// A cold start of Wine on a loaded machine can take a while.
+HWND FindInstaller() {
+  HWND window = nullptr;
+  const bool shown = WaitFor(60000, [&] {
+    window = FindWindowA(nullptr, kCaption);
+    return window && IsWindowVisible(window);
+  });
+  return shown ? window : nullptr;
 }
 
 std::string ClassOf(HWND window) {
@@ -167,12 +177,43 @@ int Click(int x, int y) {
   return 0;
 }
 
+// The edit box under the point once the page that holds it shows: a click that comes before a
+// page switch is drawn would land on the page before.
+HWND EditAt(int x, int y) {
+  HWND edit = nullptr;
+  WaitFor(10000, [&] {
+    Page page;
+    if (!CurrentPage(page)) return false;
+    HWND control = ControlAt(page, x, y);
+    if (ClassOf(control) == "Edit" && IsWindowVisible(control)) edit = control;
+    return edit != nullptr;
+  });
+  return edit;
+}
+
+bool HasFocus(HWND control) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) && info.hwndFocus == control;
+}
+
+// Key presses are queued for whoever has the focus when they are read, so each one waits for
+// the box to have it, and the result is read back: under load a click or a key can be late.
 int Type(int x, int y, const std::string& text) {
-  if (Click(x, y)) return 1;
-  PressKey(VK_END);
-  PressKey(VK_HOME, true);  // select to the start
-  PressKey(VK_DELETE);
-  return TypeText(text) ? 0 : 2;
+  HWND edit = EditAt(x, y);
+  if (!edit) return 1;
+  const bool editable = (GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) == 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (Click(x, y)) return 1;
+    if (!WaitFor(5000, [&] { return HasFocus(edit); })) continue;
+    PressKey(VK_END);
+    PressKey(VK_HOME, true);  // select to the start
+    PressKey(VK_DELETE);
+    if (!TypeText(text)) return 2;
+    if (!editable) return 0;
+    if (WaitFor(5000, [&] { return lstrcmpiA(TextOf(edit).c_str(), text.c_str()) == 0; })) return 0;
+  }
+  return 2;
 }
 
 int SetText(int x, int y, const std::string& text) {
@@ -334,7 +375,7 @@ int TimeStart(const std::string& exe) {
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 1;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  if (!FindInstaller(60000)) return 2;
+  if (!FindInstaller()) return 2;
   std::printf("%lu\n", GetTickCount() - start);
   return 0;
 }
@@ -500,12 +541,7 @@ int Browse(const std::string& path) {
 }
 
 int WaitGone(DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  while (FindWindowA(nullptr, kCaption)) {
-    if (GetTickCount() - start > timeoutMs) return 1;
-    Sleep(200);
-  }
-  return 0;
+  return WaitFor(timeoutMs, [] { return FindWindowA(nullptr, kCaption) == nullptr; }) ? 0 : 1;
 }
 
 }  // namespace
@@ -550,6 +586,6 @@ int main(int argc, char** argv) {
     HWND window = FindWindowA(nullptr, args[1].c_str());
     return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
   }
-  if (command == "wait-gone") return WaitGone(Stretched(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000)));
+  if (command == "wait-gone") return WaitGone(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
   return 2;
 }

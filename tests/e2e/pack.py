@@ -117,7 +117,8 @@ def installed_tree(root):
 def install_and_compare(wine, installer, tool, files, results, artifacts):
     folder = "C:\\pack\\" + tool
     with e2e.Installer(wine, installer, results, os.path.join(artifacts, tool)) as run:
-        e2e.type_folder_and_install(run, folder)
+        if not e2e.type_folder_and_install(run, folder):
+            return
         results.check(run.wait_finish_page(120), f"{tool}: the installation reaches the finish page")
         e2e.finish_without_starting(run)
     target = wine.unix_path(folder)
