@@ -170,11 +170,33 @@ HWND ControlAt(const Page& page, int x, int y) {
   return found ? found : page.picture;
 }
 
+bool IsEnabledCheckBox(HWND control) {
+  return lstrcmpiA(ClassOf(control).c_str(), "Button") == 0 && IsWindowEnabled(control) &&
+         (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+}
+
+LRESULT CheckOf(HWND box) {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutA(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+  return static_cast<LRESULT>(state);
+}
+
+// A click on a check box is done when the box has changed; until then it is clicked again (on a
+// loaded machine a click can go astray, and the box would silently keep its old state).
 int Click(int x, int y) {
   Page page;
   if (!CurrentPage(page)) return 1;
-  ClickScreen(page.origin.x + x, page.origin.y + y);
-  return 0;
+  const HWND control = ControlAt(page, x, y);
+  if (!IsEnabledCheckBox(control)) {
+    ClickScreen(page.origin.x + x, page.origin.y + y);
+    return 0;
+  }
+  const LRESULT before = CheckOf(control);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ClickScreen(page.origin.x + x, page.origin.y + y);
+    if (WaitFor(3000, [&] { return CheckOf(control) != before; })) return 0;
+  }
+  return 3;
 }
 
 // The edit box under the point once the page that holds it shows: a click that comes before a
@@ -443,15 +465,20 @@ int Box(DWORD timeoutMs) {
   return 0;
 }
 
+// Clicks the button, and again while the box stays: on a loaded machine a click that comes
+// while the box is still being shown can go astray, and the box would block everything after.
 int Answer(int id) {
-  HWND box = WaitForDialog(5000);
+  HWND box = WaitForDialog(Stretched(5000));
   if (!box) return 1;
-  HWND button = GetDlgItem(box, id);
-  if (!button) return 2;
-  RECT rect;
-  GetWindowRect(button, &rect);
-  ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  return 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    HWND button = GetDlgItem(box, id);
+    if (!button) return 2;
+    RECT rect;
+    GetWindowRect(button, &rect);
+    ClickScreen((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    if (WaitFor(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) return 0;
+  }
+  return 3;
 }
 
 // ---- The folder dialog: a tree of the shell namespace, walked item by item -------------------
@@ -516,7 +543,7 @@ void ClickItem(HWND tree, HTREEITEM item) {
 // Picks a drive root or a folder below it: "D:\" or "D:\games". The tree shows drives under
 // "我的电脑" as "... (D:)".
 int Browse(const std::string& path) {
-  HWND dialog = WaitForDialog(10000);
+  HWND dialog = WaitForDialog(Stretched(10000));
   if (!dialog) return 1;
   if (path == "cancel") return Answer(IDCANCEL);
   HWND tree = nullptr;
