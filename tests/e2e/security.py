@@ -56,7 +56,8 @@ class TracedWine(Wine):
         self.program_env = {}
         self.trace = None
 
-    def start(self, *args):
+    def start(self, *args, log=None):
+        # Standard error carries the trace here, so a log of Wine's messages is not kept.
         env = dict(self.env, **self.program_env)
         return subprocess.Popen(["wine", *args], env=env, stdout=subprocess.DEVNULL,
                                 stderr=self.trace or subprocess.DEVNULL)
