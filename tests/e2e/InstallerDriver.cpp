@@ -4,6 +4,8 @@
 //
 //   installer_driver find                       the window's screen rectangle
 //   installer_driver click X Y                  a left click on the page
+//   installer_driver open X Y EX EY             clicks there until a page with an edit box at
+//                                               EX EY shows (a link to another page)
 //   installer_driver type X Y TEXT              click into the control there, clear it, type TEXT
 //   installer_driver set-text X Y TEXT          click into the control there and set its text at
 //                                               once (WM_SETTEXT): Wine turns Chinese typed
@@ -201,9 +203,9 @@ int Click(int x, int y) {
 
 // The edit box under the point once the page that holds it shows: a click that comes before a
 // page switch is drawn would land on the page before.
-HWND EditAt(int x, int y) {
+HWND EditAt(int x, int y, DWORD timeoutMs = 10000) {
   HWND edit = nullptr;
-  WaitFor(10000, [&] {
+  WaitFor(timeoutMs, [&] {
     Page page;
     if (!CurrentPage(page)) return false;
     HWND control = ControlAt(page, x, y);
@@ -213,28 +215,64 @@ HWND EditAt(int x, int y) {
   return edit;
 }
 
+// A click on a link that switches pages can go astray on a loaded machine like any other; it
+// is done when the page it leads to shows.
+int Open(int x, int y, int editX, int editY) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Page page;
+    if (!CurrentPage(page)) return 1;
+    ClickScreen(page.origin.x + x, page.origin.y + y);
+    if (EditAt(editX, editY, 8000)) return 0;
+  }
+  std::printf("no edit box at %d %d after three clicks at %d %d\n", editX, editY, x, y);
+  return 3;
+}
+
 bool HasFocus(HWND control) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
   return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) && info.hwndFocus == control;
 }
 
+// Who has the keyboard instead of the box, for the message of a failed attempt.
+std::string FocusHolder(HWND edit) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(edit, nullptr), &info);
+  char title[256] = {};
+  HWND foreground = GetForegroundWindow();
+  GetWindowTextA(foreground, title, sizeof title);
+  return "focus on " + (info.hwndFocus ? ClassOf(info.hwndFocus) : std::string("nothing")) + ", foreground '" +
+         title + "'";
+}
+
 // Key presses are queued for whoever has the focus when they are read, so each one waits for
 // the box to have it, and the result is read back: under load a click or a key can be late.
+// A failure says what stood in the way.
 int Type(int x, int y, const std::string& text) {
   HWND edit = EditAt(x, y);
-  if (!edit) return 1;
+  if (!edit) {
+    std::printf("no edit box at %d %d on the page shown\n", x, y);
+    return 1;
+  }
   const bool editable = (GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) == 0;
+  std::string seen;
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (Click(x, y)) return 1;
-    if (!WaitFor(5000, [&] { return HasFocus(edit); })) continue;
+    if (!WaitFor(5000, [&] { return HasFocus(edit); })) {
+      seen = FocusHolder(edit);
+      SetForegroundWindow(GetAncestor(edit, GA_ROOT));  // a window that came up over it
+      continue;
+    }
     PressKey(VK_END);
     PressKey(VK_HOME, true);  // select to the start
     PressKey(VK_DELETE);
     if (!TypeText(text)) return 2;
     if (!editable) return 0;
     if (WaitFor(5000, [&] { return lstrcmpiA(TextOf(edit).c_str(), text.c_str()) == 0; })) return 0;
+    seen = "the box shows '" + TextOf(edit) + "'";
   }
+  std::printf("%s\n", seen.c_str());
   return 2;
 }
 
@@ -587,6 +625,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "click") return Click(number(1), number(2));
+  if (command == "open" && args.size() >= 5) return Open(number(1), number(2), number(3), number(4));
   if (command == "type" && args.size() >= 4) return Type(number(1), number(2), args[3]);
   if (command == "set-text" && args.size() >= 4) return SetText(number(1), number(2), args[3]);
   if (command == "text-at") return TextAt(number(1), number(2));
