@@ -7,6 +7,7 @@
 
 #include "installer/PayloadListing.h"
 #include "installer/product/GbkPath.h"
+#include "installer/product/Removal.h"
 #include "installer/product/UninstallRecord.h"
 #include "runtime/Win32Handle.h"
 
@@ -59,8 +60,10 @@ bool InstallAttempt::Plan(const std::string& folder, const std::string& archiveF
   const bool folderExisted = made_.empty();
   recordExisted_ = folderExisted && Exists(path::Join(folder, product::kRecordFileName));
   logExisted_ = folderExisted && Exists(path::Join(folder, product::kInstallLogName));
-  overEarlier_ = recordExisted_ && RecordNamesFolder(folder);
-  hasEarlier_ = overEarlier_ && logExisted_ && ReadEarlierLog(folder, earlier_);
+  // Only what all three records agree on is an earlier installation: Uninstall.ini alone is a
+  // file anyone who may write in the folder can make.
+  overEarlier_ = recordExisted_ && logExisted_ && RecordNamesFolder(folder) && ReadEarlierLog(folder, earlier_) &&
+                 product::UninstallEntryNames(path::Join(folder, product::kUninstallerName));
   // Below a folder the attempt makes nothing can exist yet, so a fresh folder costs no look-ups.
   std::unordered_map<std::string, bool> knownFolders;
   items_.clear();
@@ -82,14 +85,14 @@ bool InstallAttempt::Plan(const std::string& folder, const std::string& archiveF
 product::InstallLog InstallAttempt::Log() const {
   product::InstallLog log;
   log.folder = folder_;
-  log.made = hasEarlier_ ? earlier_.made : made_;
+  log.made = overEarlier_ ? earlier_.made : made_;
   log.items.reserve(items_.size());
   std::unordered_set<std::string> listed;
   for (const Item& item : items_) {
     log.items.push_back(item.item);
     listed.insert(path::CaseFolded(item.item.path));
   }
-  if (!hasEarlier_) return log;
+  if (!overEarlier_) return log;
   // What an earlier version brought and this one does not still belongs to the product.
   for (const product::InstalledItem& item : earlier_.items) {
     if (listed.count(path::CaseFolded(item.path)) || !Exists(InFolder(item.path))) continue;

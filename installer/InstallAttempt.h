@@ -16,8 +16,8 @@ class InstallAttempt {
   // directory cannot be read. Writes nothing.
   bool Plan(const std::string& folder, const std::string& archiveFile, const unsigned char* archive, size_t size);
 
-  // True when the folder holds an earlier installation of the product (its Uninstall.ini
-  // names this folder).
+  // True when the folder holds an earlier installation of the product: its Uninstall.ini and
+  // its Uninstall.log name this folder, and so does the system's uninstall entry.
   bool IsOverEarlierInstallation() const { return overEarlier_; }
 
   // The log to leave after success: the archive's items, and those of an earlier installation
@@ -43,9 +43,8 @@ class InstallAttempt {
   std::vector<Item> items_;      // in archive order, folders before their contents
   bool recordExisted_ = false;   // Uninstall.ini
   bool logExisted_ = false;      // Uninstall.log
-  bool overEarlier_ = false;     // an earlier installation's Uninstall.ini names the folder
-  bool hasEarlier_ = false;      // and its log lies in the folder too
-  product::InstallLog earlier_;  // that log
+  bool overEarlier_ = false;     // an earlier installation lies in the folder
+  product::InstallLog earlier_;  // its log
 };
 
 // True when the folder holds any file or folder.

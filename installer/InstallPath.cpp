@@ -54,6 +54,9 @@ bool IsUsableFolder(const std::string& folder) {
     if (FindText(folder, refused) != -1) return false;
   for (unsigned char c : folder)
     if (c < 0x20) return false;
+  // Windows would split the folder into other names than the ones checked here and written to the
+  // log, and the uninstaller would refuse that log.
+  if (!gbk::SplitsAsWindowsDoes(folder.data(), folder.size())) return false;
   return EveryPartIsAName(folder);
 }
 

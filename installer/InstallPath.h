@@ -12,7 +12,8 @@ std::string InstallFolderFor(const std::string& picked);
 std::string TidyFolder(const std::string& typed);
 
 // A usable folder is a full path on a drive ("X:\..."), with no characters Windows refuses in
-// names, no empty, "." or ".." parts, and short enough for the product's files below it.
+// names, no empty, "." or ".." parts, no character Windows reads otherwise (0x80, 0xFF), and
+// short enough for the product's files below it.
 bool IsUsableFolder(const std::string& folder);
 
 // "X:" of a usable folder.

@@ -193,7 +193,9 @@ void Install() {
   ShowProgress(0);
   LetWindowPaint();
   if (!WritePayload(setup) || !UnpackProduct(setup)) return Fail(setup);
-  RemoveFile(setup.archive);
+  // The unpacked archive is no file of the product: whatever holds it now, it goes at the latest
+  // when Windows starts again (an installation run again writes it anew and removes it).
+  if (!RemoveFile(setup.archive)) MoveFileExA(setup.archive.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   MakeShortcuts(setup);
   if (!WriteRecords(setup)) return Fail(setup);
   // Registered last: the list of programs never names a product that is not whole.

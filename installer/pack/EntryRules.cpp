@@ -117,6 +117,7 @@ const char* NameFaultReason(ziplib::EntryNameFault fault) {
     case ziplib::EntryNameFault::kDriveOrStream: return "its name holds \":\" (a drive or a stream), so it would land outside the installation folder or in no file at all.";
     case ziplib::EntryNameFault::kParent: return "its name climbs out of its folder (\"..\"), so it would land outside the installation folder.";
     case ziplib::EntryNameFault::kDevice: return "its name is a device name of Windows (CON, PRN, AUX, NUL, COM1..9, LPT1..9), which opens the device instead of a file.";
+    case ziplib::EntryNameFault::kSplitOtherwise: return "its name holds the byte 0x80 or 0xFF where a character starts; Windows reads that byte as a character of its own (0x80 is the euro sign), so the name would not land where the installer puts it. Rename it.";
     default: return "";
   }
 }

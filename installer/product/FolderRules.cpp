@@ -45,6 +45,36 @@ std::string ShellFolderPath(int csidl) {
   return path::Normalised(buffer);
 }
 
+// A 32-bit program on 64-bit Windows is told the x86 folders by the shell: the 64-bit Program
+// Files and Common Files come from the registry's 64-bit view, and from the variables Windows
+// gives every 32-bit process, in case one of the two is missing.
+constexpr char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char* kNativeProgramFolderValues[] = {"ProgramW6432Dir", "CommonW6432Dir", "ProgramFilesDir",
+                                                      "CommonFilesDir"};
+constexpr const char* kNativeProgramFolderVariables[] = {"ProgramW6432", "CommonProgramW6432"};
+
+std::vector<std::string> NativeProgramFolders() {
+  std::vector<std::string> folders;
+  rt::RegKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.Receive()) ==
+      ERROR_SUCCESS) {
+    for (const char* value : kNativeProgramFolderValues) {
+      char buffer[MAX_PATH] = {};
+      DWORD type = 0, size = sizeof buffer - 1;
+      if (RegQueryValueExA(key.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
+          type == REG_SZ) {
+        folders.push_back(path::Normalised(buffer));
+      }
+    }
+  }
+  for (const char* variable : kNativeProgramFolderVariables) {
+    char buffer[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA(variable, buffer, sizeof buffer);
+    if (length > 0 && length < sizeof buffer) folders.push_back(path::Normalised(buffer));
+  }
+  return folders;
+}
+
 // Where an existing file or folder really is: links followed, short names made long.
 std::string FinalPath(const std::string& existing) {
   rt::UniqueHandle handle(CreateFileA(existing.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -87,6 +117,7 @@ void Add(std::vector<ProtectedFolder>& folders, const std::string& folder, Guard
 std::vector<ProtectedFolder> SystemProtectedFolders() {
   std::vector<ProtectedFolder> folders;
   for (const ShellFolder& shell : kShellFolders) Add(folders, ShellFolderPath(shell.csidl), shell.guard);
+  for (const std::string& native : NativeProgramFolders()) Add(folders, native, Guard::kItself);
   const std::string profile = ShellFolderPath(CSIDL_PROFILE);
   if (!profile.empty()) Add(folders, path::Folder(profile), Guard::kItselfAndChildren);
   return folders;

@@ -6,6 +6,7 @@
 
 #include "installer/product/GbkPath.h"
 #include "runtime/Win32Handle.h"
+#include "services/core/GbkText.h"
 
 namespace product {
 
@@ -85,6 +86,8 @@ bool IsContainedRelativePath(const std::string& relative) {
   if (relative.empty() || relative.front() == '\\' || path::EndsWithSeparator(relative)) return false;
   // ":" and "/" are never GBK trail bytes; "/" would be taken as a separator by the system.
   if (relative.find(':') != std::string::npos || relative.find('/') != std::string::npos) return false;
+  // Windows must see the names and separators seen here, or a name could hide a "\".
+  if (!gbk::SplitsAsWindowsDoes(relative.data(), relative.size())) return false;
   for (const std::string& name : path::Split(relative, '\\')) {
     if (IsDotName(name)) return false;
     for (unsigned char c : name) {

@@ -33,7 +33,8 @@ struct InstallLog {
 };
 
 // True for a path that stays inside the folder it is joined to: not empty, no leading or
-// trailing "\", no ":" and no empty, "." or ".." names (nor names Windows would read as "..").
+// trailing "\", no ":" and no empty, "." or ".." names (nor names Windows would read as ".."),
+// and split into names by Windows exactly as here (gbk::SplitsAsWindowsDoes).
 bool IsContainedRelativePath(const std::string& path);
 
 std::string FormatInstallLog(const InstallLog& log);

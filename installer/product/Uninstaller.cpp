@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "installer/product/CleanupCopy.h"
 #include "installer/product/GbkPath.h"
@@ -89,8 +90,9 @@ int UninstallFromInstallFolder() {
   const Refusal refusal = LoadInstallation(folder, installation);
   if (refusal != Refusal::None) return Refuse(refusal, folder);
   if (!UserConfirms()) return kExitCancelled;
-  RemoveShortcuts(installation.record.shortcuts);
-  RemoveProgramGroup(installation.record.programGroup);
+  const std::vector<std::string> removed =
+      RemoveShortcuts(installation.record.shortcuts, installation.log.folder, installation.record.programGroup);
+  RemoveProgramGroup(installation.record.programGroup, removed);
   RemoveUninstallEntry(path::OwnProgram());
   if (StartCleanupCopy(folder)) return kExitDone;
   return FinishInPlace(installation.log);

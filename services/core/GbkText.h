@@ -20,6 +20,18 @@ inline size_t CharLength(const char* text, size_t at, size_t length) {
   return 1;
 }
 
+// Windows itself reads a path in code page 936, where only 0x81..0xFE start a two-byte character:
+// 0x80 (the euro sign) and 0xFF stand alone. Up to the first such byte at the start of a
+// character both readings split a text alike; from there on they may not ("x\x80\y" is one name
+// above and two to Windows). Whether the whole text splits alike:
+inline bool SplitsAsWindowsDoes(const char* text, size_t length) {
+  for (size_t at = 0; at < length; at += CharLength(text, at, length)) {
+    const uint8_t c = static_cast<uint8_t>(text[at]);
+    if (c == 0x80 || c == 0xFF) return false;
+  }
+  return true;
+}
+
 inline char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c; }
 inline char UpperAscii(char c) { return FoldAscii(c); }
 

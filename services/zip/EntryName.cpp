@@ -83,6 +83,7 @@ bool EntryNameInCodePage(std::string_view stored, uint32_t flags, std::string* n
 EntryNameFault FindEntryNameFault(std::string_view name) {
   if (!name.empty() && name[0] == '\\') return EntryNameFault::kAbsolute;
   if (name.find(':') != std::string_view::npos) return EntryNameFault::kDriveOrStream;  // never a GBK trail byte
+  if (!::gbk::SplitsAsWindowsDoes(name.data(), name.size())) return EntryNameFault::kSplitOtherwise;
   EntryNameFault fault = EntryNameFault::kNone;
   gbk::ForEachComponent(name, [&](std::string_view component) {
     if (fault != EntryNameFault::kNone) return;

@@ -9,11 +9,12 @@ namespace ziplib {
 // True when the name (with "/" already made "\") stays inside the folder it is joined to: no
 // leading "\", no ":" anywhere (drive letters, alternate streams), no ".." component (nor one that
 // Windows would read as ".." after dropping trailing dots and spaces), and no component that
-// names a device (CON, NUL, COM1, ...), which would be opened instead of a file in the folder.
+// names a device (CON, NUL, COM1, ...), which would be opened instead of a file in the folder;
+// and Windows must split it into the names seen here (no character starting with 0x80 or 0xFF).
 bool IsContainedEntryName(std::string_view name);
 
 // Why a name would not stay inside its folder, for telling a person.
-enum class EntryNameFault { kNone, kAbsolute, kDriveOrStream, kParent, kDevice };
+enum class EntryNameFault { kNone, kAbsolute, kDriveOrStream, kParent, kDevice, kSplitOtherwise };
 EntryNameFault FindEntryNameFault(std::string_view name);
 
 // General-purpose flag bit 11: the entry's name is UTF-8 rather than the archive writer's code page.

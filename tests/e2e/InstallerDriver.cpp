@@ -277,12 +277,11 @@ int Type(int x, int y, const std::string& text) {
 }
 
 int SetText(int x, int y, const std::string& text) {
-  if (Click(x, y)) return 1;
-  Page page;
-  if (!CurrentPage(page)) return 1;
+  HWND edit = EditAt(x, y);
+  if (!edit || Click(x, y)) return 1;
   DWORD_PTR done = 0;
-  SendMessageTimeoutA(ControlAt(page, x, y), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                      5000, &done);
+  SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, Stretched(5000),
+                      &done);
   return done ? 0 : 2;
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/InstallAttempt.h"
+#include "installer/product/Removal.h"
 #include "installer/PayloadListing.h"
 #include "tests/zip/ZipTestSupport.h"
 
@@ -166,10 +167,19 @@ TEST(InstallAttemptTest, OverAnEarlierInstallationTheLogKeepsWhatTheEarlierOneBr
   ASSERT_TRUE(product::WriteInstallLog(folder, earlier));
   ASSERT_TRUE(ziptest::WriteWholeFile(folder + "\\old.dat", "old"));
   ASSERT_TRUE(WritePrivateProfileStringA("路径", "路径", folder.c_str(), (folder + "\\Uninstall.ini").c_str()));
+  InstallAttempt forged;
+  ASSERT_TRUE(Plan(forged, folder, BuildArchive({File("new.dat")})));
+  EXPECT_FALSE(forged.IsOverEarlierInstallation()) << "a record and a log anyone may write are not enough";
+  // The system's entry, which only an administrator can write, names the folder's uninstaller.
+  const std::string command = "\"" + folder + "\\Uninstall.exe\"";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, product::kUninstallKey, "UninstallString", REG_SZ, command.c_str(),
+                            static_cast<DWORD>(command.size() + 1)),
+            ERROR_SUCCESS);
 
   InstallAttempt attempt;
   ASSERT_TRUE(Plan(attempt, folder, BuildArchive({File("new.dat")})));
   EXPECT_TRUE(attempt.IsOverEarlierInstallation());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, product::kUninstallKey);
   const product::InstallLog log = attempt.Log();
   EXPECT_EQ(log.folder, folder);
   EXPECT_EQ(log.made, earlier.made);  // the earlier installation made the folders

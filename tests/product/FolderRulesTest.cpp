@@ -67,6 +67,14 @@ TEST(FolderRulesTest, ProtectsThisMachinesSystemAndShellFolders) {
   };
   for (const std::string& folder : allowed) EXPECT_FALSE(product::IsProtectedFolder(folder)) << folder;
 
+  // On 64-bit Windows the shell tells a 32-bit program only the x86 Program Files; the 64-bit one
+  // reaches it as ProgramW6432 (and the registry's 64-bit view, which Wine's 32-bit prefix lacks).
+  const std::string native = drive + "\\Program Files 64";
+  SetEnvironmentVariableA("ProgramW6432", native.c_str());
+  EXPECT_TRUE(product::IsProtectedFolder(native));
+  EXPECT_FALSE(product::IsProtectedFolder(native + "\\Veltaro"));
+  SetEnvironmentVariableA("ProgramW6432", nullptr);
+
   // A short name is the same folder.
   char shortName[MAX_PATH] = {};
   const DWORD length = GetShortPathNameA(programFiles.c_str(), shortName, sizeof shortName);

@@ -40,4 +40,23 @@ TEST(GbkRule, TheLibrariesAndTheUninstallerAgreeWhereEachCharacterEnds) {
   EXPECT_EQ(gbk::CharLength(zeroAfterLead.data(), 0, zeroAfterLead.size()), 1u);
 }
 
+// Windows takes only 0x81..0xFE as lead bytes: a character starting with 0x80 or 0xFF is where
+// the two readings part, and such a text is refused wherever a path decides what is touched.
+TEST(GbkRule, WindowsSplitsATextAlikeUnlessACharacterStartsWith0x80Or0xFF) {
+  const struct {
+    std::string text;
+    bool alike;
+  } cases[] = {
+      {"C:\\\x81\x5C", true},        // a trail byte "\" belongs to its character in both readings
+      {"\x81\x80\\\xFE\xFF", true},  // 0x80 and 0xFF as trail bytes
+      {"x\x80\\victim.dll", false},    // one name here, "x€" and "victim.dll" to Windows
+      {"\xFF\\..", false},
+      {"a\x80", false},
+      {"", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(gbk::SplitsAsWindowsDoes(c.text.data(), c.text.size()), c.alike) << testing::PrintToString(c.text);
+  }
+}
+
 }  // namespace

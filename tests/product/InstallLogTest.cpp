@@ -117,13 +117,16 @@ TEST(InstallLogTest, RefusesTextThatIsNotAWholeLog) {
 TEST(InstallLogTest, RefusesItemsThatLeaveTheFolder) {
   const std::vector<std::string> outside = {
       "..", "..\\..\\Windows", "题库\\..\\..\\别处", ". .", "... ", ".", "题库\\.", "\\Windows", "C:\\Windows",
-      "C:Windows", "题库/../..", "a/b", "题库\\", "题库\\\\章节", "", "设置.ini:隐藏", "a\tb"};
+      "C:Windows", "题库/../..", "a/b", "题库\\", "题库\\\\章节", "", "设置.ini:隐藏", "a\tb",
+      // Windows reads 0x80 and 0xFF as characters of their own, so the "\" after them separates.
+      "x\x80\\victim.dll", "\xFF\\..\\..\\Windows", "题库\\\xFF"};
   for (const std::string& item : outside) {
     EXPECT_FALSE(product::IsContainedRelativePath(item)) << item;
     InstallLog log;
     EXPECT_FALSE(product::ParseInstallLog(WithLine(5, "F " + item), log)) << item;
   }
-  const std::vector<std::string> inside = {kTrailBackslash, "题库\\" + kTrailBackslash, "a..b", ".隐藏", "题库\\章节\\第一章.dat"};
+  const std::vector<std::string> inside = {kTrailBackslash, "题库\\" + kTrailBackslash, "a..b", ".隐藏", "题库\\章节\\第一章.dat",
+                                           "\x81\x80\\\xFE\xFF.dat"};  // 0x80 and 0xFF as trail bytes
   for (const std::string& item : inside) {
     EXPECT_TRUE(product::IsContainedRelativePath(item)) << item;
     InstallLog log;

@@ -227,7 +227,7 @@ TEST_F(RemovalTest, OnlyShellLinksCountAsShortcuts) {
   EXPECT_FALSE(product::IsShellLinkFile(text));
   EXPECT_FALSE(product::IsShellLinkFile(path::Join(root_, "缺少.lnk")));
   EXPECT_FALSE(product::IsShellLinkFile(root_));
-  product::RemoveShortcuts({text, root_, path::Join(root_, "缺少.lnk")});
+  product::RemoveShortcuts({text, root_, path::Join(root_, "缺少.lnk")}, root_, "");
   EXPECT_TRUE(Exists(text));
   EXPECT_TRUE(Exists(root_));
 }

@@ -106,7 +106,8 @@ class FakeInstallation {
     productParent = path::Join(path::Join(root, chosenFolderName), "Veltaro");
     folder = path::Join(productParent, "会计从业资格");
     desktopLink = path::Join(SpecialFolder(CSIDL_DESKTOPDIRECTORY), "Veltaro 会计从业资格 " + tag + ".lnk");
-    quickLaunchLink = path::Join(path::Join(root, "快速启动"), "Veltaro 会计从业资格.lnk");
+    quickLaunchLink = path::Join(SpecialFolder(CSIDL_APPDATA),
+                                 "Microsoft\\Internet Explorer\\Quick Launch\\Veltaro 会计从业资格 " + tag + ".lnk");
     group = path::Join(SpecialFolder(CSIDL_PROGRAMS), "Veltaro 会计从业资格 " + tag);
   }
 
@@ -114,6 +115,7 @@ class FakeInstallation {
     // Whatever a failing test left behind goes; the root holds everything but the links,
     // the group and the keys.
     DeleteFileA(desktopLink.c_str());
+    DeleteFileA(quickLaunchLink.c_str());
     RemoveFixtureTree(group);
     RemoveFixtureTree(root);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
@@ -565,12 +567,20 @@ TEST(UninstallerTest, RefusesWithoutRecord) {
 TEST(UninstallerTest, LeavesAloneRecordedPathsThatAreNotItsShortcutsOrGroup) {
   FakeInstallation installation;
   ASSERT_NO_FATAL_FAILURE(installation.Make(installation.folder));
-  // A record edited to point at an ordinary file and at a folder outside the Start menu.
+  // A record edited to list an ordinary file, another program's shortcut on the desktop, a link
+  // to the product outside the shortcut folders, and an empty Start-menu folder (Startup, say).
   const std::string notALink = path::Join(installation.root, "笔记.lnk");
-  const std::string outsideGroup = path::Join(installation.root, "资料");  // empty, yet not the group
+  const std::string othersLink =
+      path::Join(path::Folder(installation.desktopLink), "别的程序 " + path::LastComponent(installation.root) + ".lnk");
+  const std::string misplacedLink = path::Join(installation.root, "放错.lnk");
+  const std::string emptyStartMenuFolder = installation.group + " 启动";
   ASSERT_TRUE(WriteTextFile(notALink, "not a shell link"));
-  ASSERT_TRUE(MakeFolders(outsideGroup));
-  installation.WriteRecord(installation.folder, notALink + " | " + installation.desktopLink, outsideGroup);
+  ASSERT_TRUE(SaveShellLink(othersLink, path::Join(installation.root, "别的程序\\别的.exe")));
+  ASSERT_TRUE(SaveShellLink(misplacedLink, installation.MainProgram()));
+  ASSERT_TRUE(MakeFolders(emptyStartMenuFolder));
+  installation.WriteRecord(installation.folder,
+                           notALink + " | " + othersLink + "|" + misplacedLink + "|" + installation.desktopLink,
+                           emptyStartMenuFolder);
 
   Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
   ASSERT_NO_FATAL_FAILURE(AnswerBox(uninstaller.id, kConfirmText, IDYES));
@@ -578,8 +588,12 @@ TEST(UninstallerTest, LeavesAloneRecordedPathsThatAreNotItsShortcutsOrGroup) {
   EXPECT_EQ(WaitForExit(uninstaller.process.Get()), kExitDone);
 
   EXPECT_TRUE(Exists(notALink));
-  EXPECT_TRUE(Exists(outsideGroup));
+  EXPECT_TRUE(Exists(othersLink));
+  EXPECT_TRUE(Exists(misplacedLink));
+  EXPECT_TRUE(Exists(emptyStartMenuFolder));
   EXPECT_FALSE(Exists(installation.desktopLink)) << "the real link in the list still goes";
+  DeleteFileA(othersLink.c_str());
+  RemoveDirectoryA(emptyStartMenuFolder.c_str());
   for (int i = 0; i < 100 && Exists(installation.folder); ++i) Sleep(50);
   EXPECT_FALSE(Exists(installation.folder));
 }
