@@ -6,10 +6,12 @@
 #include <unordered_set>
 
 #include "installer/PayloadListing.h"
+#include "installer/product/FolderAccess.h"
 #include "installer/product/GbkPath.h"
 #include "installer/product/Removal.h"
 #include "installer/product/UninstallRecord.h"
 #include "runtime/Win32Handle.h"
+#include "services/core/GbkText.h"
 
 namespace installer {
 namespace {
@@ -80,6 +82,17 @@ bool InstallAttempt::Plan(const std::string& folder, const std::string& archiveF
     items_.push_back({std::move(item), existed});
   }
   return true;
+}
+
+bool InstallAttempt::MakeFolder() const {
+  if (made_.empty()) return path::FolderExists(folder_);
+  // Someone who makes the outermost level first, between the plan and now, keeps it: it is not ours.
+  if (!product::MakeAdministratorsFolder(made_)) return false;
+  for (size_t i = made_.size() + 1; i < folder_.size(); i += gbk::CharLength(folder_.data(), i, folder_.size())) {
+    if (folder_[i] == '\\') CreateDirectoryA(folder_.substr(0, i).c_str(), nullptr);  // inherits the level above
+  }
+  if (folder_.size() > made_.size()) CreateDirectoryA(folder_.c_str(), nullptr);
+  return path::FolderExists(folder_);
 }
 
 product::InstallLog InstallAttempt::Log() const {

@@ -19,6 +19,12 @@ class InstallAttempt {
   // True when the folder holds an earlier installation of the product: its Uninstall.ini and
   // its Uninstall.log name this folder, and so does the system's uninstall entry.
   bool IsOverEarlierInstallation() const { return overEarlier_; }
+  // True when the folder was not there: the attempt makes it.
+  bool MakesFolder() const { return !made_.empty(); }
+
+  // Makes the levels of the folder that were not there, the outermost one open to
+  // administrators only (the rest inherit it); true when the folder is there afterwards.
+  bool MakeFolder() const;
 
   // The log to leave after success: the archive's items, and those of an earlier installation
   // in the same folder that are still there.

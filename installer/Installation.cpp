@@ -10,6 +10,7 @@
 #include "installer/InstallerIds.h"
 #include "installer/ProgramCalls.h"
 #include "installer/Registration.h"
+#include "installer/product/FolderAccess.h"
 #include "installer/product/FolderRules.h"
 #include "services/core/GbkText.h"
 #include "program_pool.h"
@@ -74,13 +75,16 @@ bool CheckFolder(Installation& setup) {
   return true;
 }
 
-// A folder that already holds other files is taken only when the user says so, unless what it
-// holds is an earlier installation of the product.
+// A folder that already holds other files, or that other users may change, is taken only when
+// the user says so, unless what it holds is an earlier installation of the product.
 bool FolderMayBeUsed(const Installation& setup) {
-  if (!FolderHoldsAnything(setup.folder) || setup.attempt.IsOverEarlierInstallation()) return true;
-  if (ShowMessageBox(pool::Text(pool::FolderInUseQuestion), kQuestion, pool::Text(pool::MessageTitle)) == kAnsweredYes) {
-    return true;
-  }
+  if (setup.attempt.IsOverEarlierInstallation() || setup.attempt.MakesFolder()) return true;
+  const bool holdsFiles = FolderHoldsAnything(setup.folder);
+  const bool openToOthers = product::OthersMayChange(setup.folder);
+  if (!holdsFiles && !openToOthers) return true;
+  std::string question = openToOthers ? std::string(pool::Text(pool::OpenFolderNote)) + "\r\n" : std::string();
+  question += pool::Text(holdsFiles ? pool::FolderInUseQuestion : pool::OpenFolderQuestion);
+  if (ShowMessageBox(question.c_str(), kQuestion, pool::Text(pool::MessageTitle)) == kAnsweredYes) return true;
   ShowPage(kCustomPage);
   return false;
 }
@@ -93,8 +97,7 @@ bool PlanAttempt(Installation& setup) {
 }
 
 bool WritePayload(const Installation& setup) {
-  CreateFolders(setup.folder);
-  return WriteBytesToFile(setup.archive, pool::Bytes(pool::Payload));
+  return setup.attempt.MakeFolder() && WriteBytesToFile(setup.archive, pool::Bytes(pool::Payload));
 }
 
 bool UnpackProduct(const Installation& setup) {

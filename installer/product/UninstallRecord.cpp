@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "installer/product/FolderAccess.h"
 #include "installer/product/FolderRules.h"
 #include "installer/product/GbkPath.h"
 
@@ -30,6 +31,17 @@ std::vector<std::string> SplitShortcuts(const std::string& list) {
     if (!shortcut.empty()) shortcuts.push_back(shortcut);
   }
   return shortcuts;
+}
+
+// A folder the installation made was open to administrators only: if any other user may now
+// change it, its record or its log, what they list can no longer be trusted. A folder that was
+// there before keeps the access its owner gave it.
+bool OpenToOthers(const InstallLog& log, const std::string& folder) {
+  if (log.made.empty()) return false;
+  for (const std::string& item : {folder, path::Join(folder, kRecordFileName), path::Join(folder, kInstallLogName)}) {
+    if (OthersMayChange(item)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -61,6 +73,7 @@ Refusal LoadInstallation(const std::string& folder, RecordedInstallation& instal
   if (CheckUninstallRecord(installation.record, folder) != RecordProblem::None) return Refusal::BadRecord;
   if (!ReadInstallLog(folder, installation.log)) return Refusal::BadLog;
   if (!path::SameFolder(installation.log.folder, folder)) return Refusal::LogOfOtherFolder;
+  if (OpenToOthers(installation.log, folder)) return Refusal::OpenToOthers;
   return Refusal::None;
 }
 

@@ -43,6 +43,7 @@ enum class Refusal {
   BadLog,           // Uninstall.log missing, cut or not well-formed
   LogOfOtherFolder, // the log names another folder
   ProtectedFolder,  // the folder is one no installation may take (a system or shared folder)
+  OpenToOthers,     // the installation made the folder, and now other users may change it
 };
 
 // What an uninstall acts on: the record and the log, both checked against the folder.

@@ -43,6 +43,8 @@ constexpr RefusalText kRefusalTexts[] = {
      "安装记录不属于本目录，卸载已取消，没有删除任何文件。\r\n安装目录中的 Uninstall.log 记录的是另一个文件夹。", false},
     {Refusal::ProtectedFolder,
      "本软件所在的文件夹是系统文件夹或公用文件夹，为保护其中的文件，卸载已取消，没有删除任何文件：\r\n", true},
+    {Refusal::OpenToOthers,
+     "本软件所在的文件夹或其中的卸载记录可以被其他用户修改，为保护计算机，卸载已取消，没有删除任何文件：\r\n", true},
 };
 
 // Exit codes, for whoever starts us from a script.
