@@ -1,6 +1,8 @@
 #include "tests/product/TestProcesses.h"
 
 #include <tlhelp32.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -216,6 +218,20 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
   RemoveDirectoryA(link.c_str());
   DeleteFileA(link.c_str());
   return false;
+}
+
+// Gives the file or folder the access list of the SDDL text, nothing inherited.
+bool SetAccess(const std::string& target, const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) return false;
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL list = nullptr;
+  const bool set = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
+                   SetNamedSecurityInfoA(const_cast<char*>(target.c_str()), SE_FILE_OBJECT,
+                                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                         nullptr, list, nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return set;
 }
 
 }  // namespace testing_product

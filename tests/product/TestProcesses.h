@@ -53,6 +53,8 @@ std::string TestFolder();  // the folder of this test executable
 std::string TempFolder();  // %TEMP% without trailing separator
 bool MakeFolders(const std::string& folder);
 bool WriteTextFile(const std::string& file, const std::string& text);
+// Gives the file or folder the access list of the SDDL text, nothing inherited.
+bool SetAccess(const std::string& target, const char* sddl);
 std::string ReadTextFile(const std::string& file);
 bool Exists(const std::string& path);
 // Removes a fixture's folder with everything in it (links go as links), so that a failing test

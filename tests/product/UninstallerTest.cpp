@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <cstring>
 #include <string>
@@ -274,20 +272,6 @@ void AnswerBox(DWORD root, const std::string& expectedText, int button) {
 }
 
 // Answers the refusal box, which names what is wrong, and checks that nothing was removed.
-// Gives the file or folder the access list of the SDDL text, nothing inherited.
-bool SetAccess(const std::string& target, const char* sddl) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) return false;
-  BOOL present = FALSE, defaulted = FALSE;
-  PACL list = nullptr;
-  const bool set = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
-                   SetNamedSecurityInfoA(const_cast<char*>(target.c_str()), SE_FILE_OBJECT,
-                                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                                         nullptr, list, nullptr) == ERROR_SUCCESS;
-  LocalFree(descriptor);
-  return set;
-}
-
 void ExpectRefusal(FakeInstallation& installation, const std::string& named = "Uninstall.ini") {
   const std::vector<std::string> copiesBefore = CopyFolders();
   Child uninstaller = Start(installation.Uninstaller(), "", installation.folder);
@@ -412,8 +396,8 @@ TEST(UninstallerTest, RemovesNothingWhenTheLogIsMissingCutOrEdited) {
         log.items.push_back({false, "..\\..\\..\\别处\\重要.txt"});
         ASSERT_TRUE(WriteTextFile(installation.LogFile(), product::FormatInstallLog(log)));
         break;
-      case kOpenToOthers:  // any signed-in user may now rewrite the log
-        ASSERT_TRUE(SetAccess(installation.LogFile(), "D:(A;;FA;;;AU)"));
+      case kOpenToOthers:  // everyone may now rewrite the log (Wine keeps Everyone's rights only)
+        ASSERT_TRUE(SetAccess(installation.LogFile(), "D:(A;;FA;;;WD)"));
         break;
     }
     ExpectRefusal(installation, c.spoil == kOpenToOthers ? "其他用户" : "Uninstall.log");
