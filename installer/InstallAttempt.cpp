@@ -8,6 +8,7 @@
 #include "installer/PayloadListing.h"
 #include "installer/product/FolderAccess.h"
 #include "installer/product/GbkPath.h"
+#include "installer/product/InstalledFiles.h"
 #include "installer/product/Removal.h"
 #include "installer/product/UninstallRecord.h"
 #include "runtime/Win32Handle.h"
@@ -20,25 +21,9 @@ namespace path = product::path;
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool IsPlainFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
-}
-
 void DeleteFileEvenIfReadOnly(const std::string& file) {
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(file.c_str());
-}
-
-// The outermost level of `folder` that does not exist, or empty when the folder exists.
-std::string OutermostMissingLevel(const std::string& folder) {
-  std::string outermost;
-  for (std::string level = folder; !level.empty() && !path::IsDriveRoot(level); level = path::Folder(level)) {
-    if (Exists(level)) break;
-    outermost = level;
-  }
-  return outermost;
 }
 
 bool RecordNamesFolder(const std::string& folder) {
@@ -56,7 +41,7 @@ bool InstallAttempt::Plan(const std::string& folder, const std::string& archiveF
                           size_t size) {
   folder_ = folder;
   archiveFile_ = archiveFile;
-  made_ = OutermostMissingLevel(folder);
+  made_ = path::OutermostMissingLevel(folder);
   std::vector<product::InstalledItem> items;
   if (!ListPayload(archive, size, items)) return false;
   const bool folderExisted = made_.empty();
@@ -119,21 +104,12 @@ void InstallAttempt::Undo() const {
   DeleteFileEvenIfReadOnly(archiveFile_);
   if (!logExisted_) DeleteFileEvenIfReadOnly(path::Join(folder_, product::kInstallLogName));
   if (!recordExisted_) DeleteFileEvenIfReadOnly(path::Join(folder_, product::kRecordFileName));
-  // Backwards, so that a folder's contents go before the folder.
+  // Backwards, so that a folder's contents go before the folder; a folder only when empty, so
+  // never anything the attempt did not make, and nothing reached through a link.
   for (auto item = items_.rbegin(); item != items_.rend(); ++item) {
-    if (item->existed) continue;
-    const std::string target = InFolder(item->item.path);
-    if (item->item.isFolder) {
-      RemoveDirectoryA(target.c_str());  // only when empty: never anything the attempt did not make
-    } else if (IsPlainFile(target)) {
-      DeleteFileEvenIfReadOnly(target);
-    }
+    if (!item->existed) product::RemoveListedItem(folder_, item->item.path, item->item.isFolder);
   }
-  if (made_.empty()) return;
-  for (std::string level = folder_; level.size() >= made_.size(); level = path::Folder(level)) {
-    RemoveDirectoryA(level.c_str());
-    if (path::EqualIgnoringCase(level, made_)) break;
-  }
+  product::RemoveEmptyLevels(folder_, made_);
 }
 
 std::string InstallAttempt::InFolder(const std::string& relative) const { return path::Join(folder_, relative); }

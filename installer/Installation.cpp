@@ -3,6 +3,7 @@
 // another folder.
 #include "installer/Installation.h"
 #include <windows.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "installer/InstallAttempt.h"
@@ -12,6 +13,10 @@
 #include "installer/Registration.h"
 #include "installer/product/FolderAccess.h"
 #include "installer/product/FolderRules.h"
+#include "installer/product/GbkPath.h"
+#include "installer/product/InstallLog.h"
+#include "installer/product/InstalledFiles.h"
+#include "runtime/Win32Handle.h"
 #include "services/core/GbkText.h"
 #include "program_pool.h"
 #include "runtime/Runtime.h"
@@ -29,14 +34,26 @@ constexpr uint64_t kSpareRoom = 4u << 20;
 
 uint32_t ViewPayloadSize();
 
-struct Installation {
-  std::string folder;                  // F, without a trailing separator
-  std::string archive;                 // F + "\zip.tmp"
-  std::vector<std::string> shortcuts;  // every shortcut file made
-  std::string group;                   // the program group folder G, or empty
-  bool groupMade = false;              // G did not exist before
-  InstallAttempt attempt;              // what was there before, for taking the attempt back
+// A file as it was before the attempt replaced it, to be put back when the attempt fails.
+struct SavedFile {
+  std::string path;
+  std::string bytes;
 };
+
+struct Installation {
+  std::string folder;                   // F, without a trailing separator
+  std::string archive;                  // F + "\zip.tmp"
+  std::vector<std::string> shortcuts;   // every shortcut file made
+  std::vector<SavedFile> replaced;      // shortcuts that were there before, as they were
+  std::string group;                    // the program group folder G, or empty
+  bool groupMade = false;               // G did not exist before
+  std::string quickLaunchMade;          // the outermost Quick Launch level made, or empty
+  InstallAttempt attempt;               // what was there before, for taking the attempt back
+};
+
+// The records are written beside the ones they replace and moved into place only once the
+// installation has succeeded: a failed reinstall leaves the earlier installation's records whole.
+constexpr char kPendingSuffix[] = ".new";
 
 std::string InFolder(const Installation& setup, uint32_t item) { return setup.folder + pool::Text(item); }
 
@@ -55,6 +72,25 @@ bool EnoughRoom(const std::string& folder) {
   if (!rt::CallDeclared(kGetDiskFreeSpace, root.c_str(), &available, &total, &free)) return true;  // unknown: let the write tell
   uint64_t needed = static_cast<uint64_t>(ViewPayloadSize()) + pool::kPayloadUnpackedSize + kSpareRoom;
   return available.QuadPart >= needed;
+}
+
+bool ReadSmallFile(const std::string& file, std::string& bytes) {
+  rt::UniqueHandle input(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!input.Valid()) return false;
+  const DWORD size = GetFileSize(input.Get(), nullptr);
+  if (size == INVALID_FILE_SIZE || size > (1u << 20)) return false;
+  bytes.assign(size, '\0');
+  DWORD read = 0;
+  return size == 0 || (ReadFile(input.Get(), &bytes[0], size, &read, nullptr) && read == size);
+}
+
+void PutBack(const SavedFile& saved) {
+  rt::UniqueHandle output(rt::CreateReplacingFile(saved.path.c_str(), FILE_ATTRIBUTE_NORMAL));
+  DWORD written = 0;
+  if (output.Valid() && !saved.bytes.empty()) {
+    WriteFile(output.Get(), saved.bytes.data(), static_cast<DWORD>(saved.bytes.size()), &written, nullptr);
+  }
 }
 
 // The folder's missing levels, outermost first (each call makes one level).
@@ -111,7 +147,11 @@ void MakeShortcut(Installation& setup, std::string file, uint32_t target) {
   std::string extension = pool::Text(pool::ShortcutExtension);
   if (file.size() < extension.size() || file.compare(file.size() - extension.size(), extension.size(), extension) != 0)
     file += extension;
-  if (CreateShortcut(file, InFolder(setup, target), pool::Text(pool::DisplayName), setup.folder)) setup.shortcuts.push_back(file);
+  SavedFile earlier{file, std::string()};
+  const bool existed = ReadSmallFile(file, earlier.bytes);
+  if (!CreateShortcut(file, InFolder(setup, target), pool::Text(pool::DisplayName), setup.folder)) return;
+  setup.shortcuts.push_back(file);
+  if (existed) setup.replaced.push_back(std::move(earlier));
 }
 
 void MakeShortcuts(Installation& setup) {
@@ -130,33 +170,73 @@ void MakeShortcuts(Installation& setup) {
     std::string data = GetSpecialFolder(kApplicationData);
     if (!data.empty()) {
       std::string quickLaunch = data + pool::Text(pool::QuickLaunchFolder);
+      setup.quickLaunchMade = product::path::OutermostMissingLevel(quickLaunch.substr(0, quickLaunch.size() - 1));
       CreateFolders(quickLaunch.substr(0, quickLaunch.size() - 1));
       MakeShortcut(setup, quickLaunch + pool::Text(pool::DesktopShortcut), pool::MainProgram);
     }
   }
 }
 
+// Shortcuts that were there before get their earlier contents back; the others go, with the
+// folders made for them.
 void RemoveShortcuts(const Installation& setup) {
-  for (const std::string& shortcut : setup.shortcuts) RemoveFile(shortcut);
+  for (const std::string& shortcut : setup.shortcuts) {
+    const auto earlier = std::find_if(setup.replaced.begin(), setup.replaced.end(),
+                                      [&](const SavedFile& saved) { return saved.path == shortcut; });
+    if (earlier != setup.replaced.end()) {
+      PutBack(*earlier);
+    } else {
+      RemoveFile(shortcut);
+    }
+  }
   if (setup.groupMade) RemoveDirectoryA(setup.group.c_str());
+  if (!setup.quickLaunchMade.empty()) {
+    const std::string quickLaunch = GetSpecialFolder(kApplicationData) + pool::Text(pool::QuickLaunchFolder);
+    product::RemoveEmptyLevels(quickLaunch.substr(0, quickLaunch.size() - 1), setup.quickLaunchMade);
+  }
 }
 
+std::string Pending(const std::string& file) { return file + kPendingSuffix; }
+
 // The records the uninstaller reads: Uninstall.ini with each entry in a section of its own
-// name, and the log of every file and folder the product has in its folder.
+// name, and the log of every file and folder the product has in its folder. Both are written
+// under their pending names; an earlier record is the start of the new one.
 bool WriteRecords(const Installation& setup) {
-  std::string record = InFolder(setup, pool::UninstallRecord);
+  const std::string earlierRecord = InFolder(setup, pool::UninstallRecord);
+  const std::string record = Pending(earlierRecord);
+  DeleteFileA(record.c_str());
+  if (GetFileAttributesA(earlierRecord.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      !CopyFileA(earlierRecord.c_str(), record.c_str(), FALSE)) {
+    return false;
+  }
   std::string shortcuts;
   for (const std::string& shortcut : setup.shortcuts)
     shortcuts += (shortcuts.empty() ? "" : pool::Text(pool::ShortcutListSeparator)) + shortcut;
   return WriteIniEntry(record, pool::Text(pool::RecordPath), pool::Text(pool::RecordPath), setup.folder) &&
          WriteIniEntry(record, pool::Text(pool::RecordShortcut), pool::Text(pool::RecordShortcut), shortcuts) &&
          WriteIniEntry(record, pool::Text(pool::RecordGroup), pool::Text(pool::RecordGroup), setup.group) &&
-         product::WriteInstallLog(setup.folder, setup.attempt.Log());
+         product::WriteInstallLog(setup.folder, setup.attempt.Log(), Pending(product::kInstallLogName));
+}
+
+// The pending records take the place of the earlier ones, the log last: until then an earlier
+// installation stays as it was.
+bool CommitRecords(const Installation& setup) {
+  const std::string record = InFolder(setup, pool::UninstallRecord);
+  const std::string log = product::path::Join(setup.folder, product::kInstallLogName);
+  constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  return MoveFileExA(Pending(record).c_str(), record.c_str(), kReplace) &&
+         MoveFileExA(Pending(log).c_str(), log.c_str(), kReplace);
+}
+
+void DropPendingRecords(const Installation& setup) {
+  DeleteFileA(Pending(InFolder(setup, pool::UninstallRecord)).c_str());
+  DeleteFileA(Pending(product::path::Join(setup.folder, product::kInstallLogName)).c_str());
 }
 
 // Whatever failed, the disk is left as the attempt found it.
 void Fail(const Installation& setup) {
   RemoveShortcuts(setup);
+  DropPendingRecords(setup);
   setup.attempt.Undo();
   ShowPage(kCustomPage);
   Tell(pool::InstallFailedMessage);
@@ -203,7 +283,7 @@ void Install() {
   if (!WriteRecords(setup)) return Fail(setup);
   // Registered last: the list of programs never names a product that is not whole.
   Registration registration;
-  if (!registration.Register(setup.folder)) return registration.Withdraw(), Fail(setup);
+  if (!registration.Register(setup.folder) || !CommitRecords(setup)) return registration.Withdraw(), Fail(setup);
   ShowPage(kFinishPage);
 }
 

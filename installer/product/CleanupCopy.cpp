@@ -81,10 +81,15 @@ std::string CreateCopyFolder() {
   return std::string();
 }
 
-bool StartCopy(const std::string& copy, HANDLE original, const std::string& folder, const std::string& workFolder) {
+std::string HandleText(HANDLE handle) {
+  return std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle)));
+}
+
+bool StartCopy(const std::string& copy, HANDLE original, HANDLE agreed, const std::string& folder,
+               const std::string& workFolder, rt::UniqueHandle& started) {
   // Plain string building: the stream library would more than double the program's size.
-  std::string text = "\"" + copy + "\" " + kCleanupSwitch + " " +
-                     std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(original))) + " " + ToHex(folder);
+  std::string text = "\"" + copy + "\" " + kCleanupSwitch + " " + HandleText(original) + " " + HandleText(agreed) +
+                     " " + ToHex(folder);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -93,7 +98,7 @@ bool StartCopy(const std::string& copy, HANDLE original, const std::string& fold
     return false;
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  started.Reset(process.hProcess);
   return true;
 }
 
@@ -119,7 +124,7 @@ const char* SkipProgramName(const char* commandLine) {
 }
 
 // Copies this program into `copyFolder` and starts the copy on `folder`.
-bool CopyAndStart(const std::string& copyFolder, const std::string& folder) {
+bool CopyAndStart(const std::string& copyFolder, const std::string& folder, CleanupCopy& started) {
   const std::string copy = path::Join(copyFolder, path::LastComponent(path::OwnProgram()));
   if (!CopyFileA(path::OwnProgram().c_str(), copy.c_str(), TRUE)) return false;
   SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only copy could not be deleted
@@ -129,10 +134,14 @@ bool CopyAndStart(const std::string& copyFolder, const std::string& folder) {
     return false;
   }
   rt::UniqueHandle self = InheritableSelf();
-  if (!self.Valid()) return false;  // closing copyGoes removes the copy
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  started.agreed.Reset(CreateEventA(&inherit, TRUE, FALSE, nullptr));
+  if (!self.Valid() || !started.agreed.Valid()) return false;  // closing copyGoes removes the copy
   // The copy works in the temporary folder: a current folder inside the installation would keep
   // that folder from being deleted, and one inside its own folder would keep that one.
-  if (!StartCopy(copy, self.Get(), folder, path::Folder(copyFolder))) return false;
+  if (!StartCopy(copy, self.Get(), started.agreed.Get(), folder, path::Folder(copyFolder), started.process)) {
+    return false;
+  }
   // The copy's file outlives every handle on it until the copy's image is gone, so nothing that
   // runs can remove the folder after it: the system does, empty, at its next start.
   MoveFileExA(copyFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -142,10 +151,10 @@ bool CopyAndStart(const std::string& copyFolder, const std::string& folder) {
 
 }  // namespace
 
-bool StartCleanupCopy(const std::string& folder) {
+bool StartCleanupCopy(const std::string& folder, CleanupCopy& copy) {
   const std::string copyFolder = CreateCopyFolder();
   if (copyFolder.empty()) return false;
-  if (CopyAndStart(copyFolder, folder)) return true;
+  if (CopyAndStart(copyFolder, folder, copy)) return true;
   RemoveDirectoryA(copyFolder.c_str());  // the copy's file went with its handle
   return false;
 }
@@ -162,18 +171,29 @@ std::vector<std::string> SplitWords(const std::string& text) {
   return words;
 }
 
+namespace {
+
+// A handle value in decimal, never 0.
+bool ParseHandle(const std::string& text, HANDLE& handle) {
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != '\0' || value == 0) return false;
+  handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+  return true;
+}
+
+}  // namespace
+
 bool ParseCleanupRequest(const char* commandLine, CleanupRequest& request) {
   if (commandLine == nullptr) return false;
   std::vector<std::string> words = SplitWords(SkipProgramName(commandLine));
-  if (words.size() != 3 || words[0] != kCleanupSwitch) return false;
-  const std::string& handle = words[1];
-  const std::string& hex = words[2];
-  char* end = nullptr;
-  const unsigned long long value = std::strtoull(handle.c_str(), &end, 10);
-  if (end == handle.c_str() || *end != '\0' || value == 0) return false;
+  if (words.size() != 4 || words[0] != kCleanupSwitch) return false;
+  HANDLE original = nullptr, agreed = nullptr;
   std::string folder;
-  if (!FromHex(hex, folder) || folder.empty()) return false;
-  request.original = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+  if (!ParseHandle(words[1], original) || !ParseHandle(words[2], agreed)) return false;
+  if (!FromHex(words[3], folder) || folder.empty()) return false;
+  request.original = original;
+  request.agreed = agreed;
   request.folder = folder;
   return true;
 }

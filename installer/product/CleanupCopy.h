@@ -12,13 +12,23 @@
 
 #include <string>
 
+#include "runtime/Win32Handle.h"
+
 namespace product {
 
 constexpr char kCleanupSwitch[] = "/cleanup";
 
 struct CleanupRequest {
   HANDLE original = nullptr;  // the first uninstaller process, inherited (synchronise access)
+  HANDLE agreed = nullptr;    // an event, inherited: set once the copy has found the records good
   std::string folder;         // the installation folder to remove
+};
+
+// The started copy, for the first run to wait on: its process, and the event it sets when it
+// agrees to go ahead.
+struct CleanupCopy {
+  rt::UniqueHandle process;
+  rt::UniqueHandle agreed;
 };
 
 // The copy's folder is %TEMP%\Veltaro-Uninstall-<16 random hex digits>.
@@ -26,9 +36,9 @@ constexpr char kCopyFolderPrefix[] = "Veltaro-Uninstall-";
 
 // Copies this program into a new folder and starts it on `folder`; false when the copy
 // could not be made or started (nothing is left behind then).
-bool StartCleanupCopy(const std::string& folder);
+bool StartCleanupCopy(const std::string& folder, CleanupCopy& copy);
 
-// Reads "<program> /cleanup <handle> <folder as hex>"; false for any other command line.
+// Reads "<program> /cleanup <process> <event> <folder as hex>"; false for any other command line.
 // The folder travels as hex digits so that no GBK byte can upset command-line quoting.
 bool ParseCleanupRequest(const char* commandLine, CleanupRequest& request);
 

@@ -129,4 +129,13 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string OutermostMissingLevel(const std::string& folder) {
+  std::string outermost;
+  for (std::string level = folder; !level.empty() && !IsDriveRoot(level); level = Folder(level)) {
+    if (GetFileAttributesA(level.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+    outermost = level;
+  }
+  return outermost;
+}
+
 }  // namespace product::path

@@ -46,5 +46,8 @@ std::string OwnFolder();
 
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The outermost level of `folder` that does not exist (what making it would create first), or
+// empty when the folder exists.
+std::string OutermostMissingLevel(const std::string& folder);
 
 }  // namespace product::path

@@ -131,9 +131,9 @@ bool ParseInstallLog(const std::string& text, InstallLog& log) {
   return true;
 }
 
-bool WriteInstallLog(const std::string& folder, const InstallLog& log) {
+bool WriteInstallLog(const std::string& folder, const InstallLog& log, const std::string& name) {
   const std::string text = FormatInstallLog(log);
-  const std::string file = path::Join(folder, kInstallLogName);
+  const std::string file = path::Join(folder, name);
   rt::UniqueHandle output(rt::CreateReplacingFile(file.c_str(), FILE_ATTRIBUTE_NORMAL));
   if (!output.Valid()) return false;
   DWORD written = 0;

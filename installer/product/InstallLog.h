@@ -42,8 +42,8 @@ std::string FormatInstallLog(const InstallLog& log);
 // an item that would leave the folder, a "made" folder that is not F or one of its parents).
 bool ParseInstallLog(const std::string& text, InstallLog& log);
 
-// The log in `folder`, written in one piece; false when it could not be written whole.
-bool WriteInstallLog(const std::string& folder, const InstallLog& log);
+// The log in `folder` under `name`, written in one piece; false when it could not be written whole.
+bool WriteInstallLog(const std::string& folder, const InstallLog& log, const std::string& name = kInstallLogName);
 // False when the log in `folder` is missing or unreadable.
 bool ReadInstallLog(const std::string& folder, InstallLog& log);
 

@@ -1,9 +1,10 @@
 // Taking away the installation's own files and folders, exactly as the install log lists them.
 //
-// Only listed paths are touched, and only through folders that are still real folders: a listed
-// folder that has become a link is removed as a link and never entered, so no listed file can
-// lead into the link's target. A listed file goes only while it is a plain file. Folders go only
-// when empty, deepest first; nothing is ever removed recursively.
+// Only listed paths are touched, and each only through a handle to the item itself that shows,
+// at the moment of removal, that it lies inside the installation folder, reached through real
+// folders only: a listed folder that has become a link is never entered, so no listed file can
+// lead into the link's target, and every retry checks again. A listed file goes only while it is
+// a file. Folders go only when empty, deepest first; nothing is ever removed recursively.
 #pragma once
 #include <string>
 #include <vector>
@@ -24,6 +25,15 @@ struct RemovalResult {
 // again for a few seconds, as a program that has just ended may hold its files a moment longer.
 // The caller has checked that the log belongs to the folder it lies in.
 RemovalResult RemoveInstalledItems(const InstallLog& log, const std::string& keep);
+
+// Removes one item, `relative` to the installation folder, under the same checks as an
+// uninstall: only while it is of the listed kind and lies inside the folder, reached through
+// real folders only, and a folder only when empty. True when it is gone (or was never there).
+bool RemoveListedItem(const std::string& folder, const std::string& relative, bool isFolder);
+
+// Removes `folder` and each parent up to and including `made`, innermost first, each only when
+// empty; nothing when `made` is empty.
+void RemoveEmptyLevels(const std::string& folder, const std::string& made);
 
 // `folder`, then each parent up to and including `made`, innermost first; none when `made` is
 // empty (the folder was there before the installation) or is not `folder` or one of its parents.

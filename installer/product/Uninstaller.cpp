@@ -1,10 +1,11 @@
 // Uninstall.exe: takes away what the installer made, as recorded in Uninstall.ini and
 // Uninstall.log beside it, and nothing else.
 //
-// First run (from the installation folder): read and check the record and the log, ask, remove
-// the shortcuts, the program group and the uninstall entry, then hand over to a copy of ourselves
-// in the temporary folder. Second run (that copy): wait for the first to end, check again, remove
-// the listed files and then the folders that are left empty, say how it went.
+// First run (from the installation folder): read and check the record and the log, ask, start a
+// copy of ourselves in the temporary folder, and once the copy has checked them again and
+// agreed, remove the shortcuts, the program group and the uninstall entry. Second run (that
+// copy): check again, agree, wait for the first to end, remove the listed files and then the
+// folders that are left empty, say how it went. Nothing is removed before both runs agree.
 #include <windows.h>
 
 #include <string>
@@ -86,27 +87,45 @@ int FinishInPlace(const InstallLog& log) {
   return kExitDone;
 }
 
+void RemoveShortcutsAndEntry(const RecordedInstallation& installation) {
+  const std::vector<std::string> removed =
+      RemoveShortcuts(installation.record.shortcuts, installation.log.folder, installation.record.programGroup);
+  RemoveProgramGroup(installation.record.programGroup, removed);
+  RemoveUninstallEntry(path::OwnProgram());
+}
+
+// True once the copy has agreed; false when it has ended without (it has said why). No limit:
+// a copy that agrees late still removes the files, and the shortcuts and entry must go with them.
+bool CopyAgrees(const CleanupCopy& copy) {
+  const HANDLE waited[] = {copy.agreed.Get(), copy.process.Get()};
+  return WaitForMultipleObjects(2, waited, FALSE, INFINITE) == WAIT_OBJECT_0;
+}
+
 int UninstallFromInstallFolder() {
   const std::string folder = path::OwnFolder();
   RecordedInstallation installation;
   const Refusal refusal = LoadInstallation(folder, installation);
   if (refusal != Refusal::None) return Refuse(refusal, folder);
   if (!UserConfirms()) return kExitCancelled;
-  const std::vector<std::string> removed =
-      RemoveShortcuts(installation.record.shortcuts, installation.log.folder, installation.record.programGroup);
-  RemoveProgramGroup(installation.record.programGroup, removed);
-  RemoveUninstallEntry(path::OwnProgram());
-  if (StartCleanupCopy(folder)) return kExitDone;
+  CleanupCopy copy;
+  if (StartCleanupCopy(folder, copy)) {
+    if (!CopyAgrees(copy)) return kExitRefused;
+    RemoveShortcutsAndEntry(installation);
+    return kExitDone;
+  }
+  RemoveShortcutsAndEntry(installation);
   return FinishInPlace(installation.log);
 }
 
 int FinishFromCleanupCopy(const CleanupRequest& request) {
-  // Uninstall.exe in the folder stays locked until the first run has ended.
-  WaitForSingleObject(request.original, kOriginalExitTimeoutMs);
-  // Checked again: the folder to remove comes from a command line.
+  // Checked again: the folder to remove comes from a command line. The first run removes
+  // nothing until we agree.
   RecordedInstallation installation;
   const Refusal refusal = LoadInstallation(request.folder, installation);
   if (refusal != Refusal::None) return Refuse(refusal, request.folder);
+  SetEvent(request.agreed);
+  // Uninstall.exe in the folder stays locked until the first run has ended.
+  WaitForSingleObject(request.original, kOriginalExitTimeoutMs);
   return ReportResult(RemoveInstalledItems(installation.log, std::string()), installation.log.folder);
 }
 

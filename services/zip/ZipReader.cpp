@@ -17,6 +17,7 @@ constexpr uint32_t kBufferSize = 65536;                  // streamed entries: st
 constexpr uint64_t kLargestHeldEntry = EntryPrefetcher::kMaxEntrySize;
 constexpr uint16_t kExtendedTimestampId = 0x5455;        // "UT"
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+constexpr char kBesideSuffix[] = ".unpack~";             // an entry written beside the file it replaces
 constexpr uint32_t kFlagEncrypted = 0x0001;
 
 uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -257,21 +258,35 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   const std::string target(targetFile);
   if (target.size() >= MAX_PATH) return kZipCannotOpen;
   CreateTargetFolders(target);
+  // A file already there is replaced only by an entry that has come out whole: the entry is
+  // written beside it and moved over it at the end, so a damaged entry never empties it.
+  const bool roomBeside = target.size() + sizeof kBesideSuffix <= MAX_PATH;
+  std::string written = target;
+  if (roomBeside && GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) written += kBesideSuffix;
+  const bool beside = written.size() != target.size();
   const bool mappable = InflatesIntoMapping(target);
   const DWORD access = mappable ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
-  rt::UniqueHandle output(rt::CreateReplacingFile(target.c_str(), info.attributes, access));
+  rt::UniqueHandle output(rt::CreateReplacingFile(written.c_str(), info.attributes, access));
   if (!output.Valid()) return kZipCannotOpen;
   if (!CopyEntryData(index, output.Get(), mappable)) {
     // Nothing of an entry that failed stays in its file, neither the bytes before the damage
     // nor any a decoder made up past it.
     SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
     SetEndOfFile(output.Get());
+    if (beside) {
+      output.Close();
+      DeleteFileA(written.c_str());
+    }
     return kZipCannotExtract;
   }
   if (GetFileType(output.Get()) == FILE_TYPE_DISK) {
     SetFileTime(output.Get(), &info.creationTime, &info.accessTime, &info.writeTime);
   }
-  return kZipOk;
+  if (!beside) return kZipOk;
+  const bool closed = output.Close();
+  if (closed && MoveFileExA(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return kZipOk;
+  DeleteFileA(written.c_str());
+  return kZipCannotOpen;
 }
 
 // A deflated entry too large to hold in memory is inflated straight into its file, mapped, when

@@ -79,6 +79,7 @@ ZipUnpacker::Outcome ZipUnpacker::Walk(ZipReader& reader, const char* archive, c
   if (IsEmptyText(archive) || IsEmptyText(folder) || !PathExists(archive)) return Outcome::kMissing;
   const std::string target(folder);
   if (!PathExists(target) && !EnsurePath(target, true)) return Outcome::kFailed;
+  realFolders_.clear();
   if (!LooksLikeZipArchive(archive)) return Outcome::kFailed;
   if (reader.Open(archive) != kZipOk) return Outcome::kFailed;
   if (callback_) {
@@ -97,6 +98,7 @@ ZipUnpacker::Outcome ZipUnpacker::Walk(ZipReader& reader, const char* archive, c
     // Names that would leave the target folder are refused before anything is written for them.
     if (!IsContainedEntryName(gbk::SlashesToBackslashes(entry.name))) return Outcome::kFailed;
     const std::string path = EntryPath(target, entry.name);
+    if (!ReachesNoLink(target, gbk::SlashesToBackslashes(entry.name))) return Outcome::kFailed;
     if (!HandleEntry(reader, path, entry)) return Outcome::kFailed;
     current_ = i;
     currentPath_ = path;
@@ -113,6 +115,28 @@ int32_t ZipUnpacker::CountEntries(ZipReader& reader) {
     if (found == kZipBadArgument) return i;
     if (found != kZipOk) return -1;
   }
+}
+
+// Whether the entry's path below the target folder passes through no link and is none itself:
+// the unpack writes nothing where a link would send it, inside the folder or out of it. Folders
+// found real once in a run are not asked again.
+bool ZipUnpacker::ReachesNoLink(const std::string& target, const std::string& relative) {
+  std::string level = target;
+  if (!gbk::EndsWithBackslash(level)) level += '\\';
+  bool reaches = true;
+  gbk::ForEachComponent(relative, [&](std::string_view component) {
+    if (!reaches || component.empty()) return;
+    level.append(component.data(), component.size());
+    if (!realFolders_.count(level)) {
+      const DWORD attributes = GetFileAttributesA(level.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) reaches = false;
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && reaches) {
+        realFolders_.insert(level);
+      }
+    }
+    level += '\\';
+  });
+  return reaches;
 }
 
 // A folder entry makes its folder; a file entry replaces whatever file has its path (read-only,

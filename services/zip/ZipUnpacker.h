@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 namespace ziplib {
 
@@ -40,6 +41,7 @@ class ZipUnpacker {
   void Reset();
   Outcome Walk(ZipReader& reader, const char* archive, const char* folder);
   int32_t CountEntries(ZipReader& reader);
+  bool ReachesNoLink(const std::string& target, const std::string& relative);
   bool HandleEntry(ZipReader& reader, const std::string& path, const ZipEntryInfo& entry);
   void ReportProgress();
 
@@ -50,6 +52,7 @@ class ZipUnpacker {
   std::string currentPath_;                  // GBK path of the entry last handled
   int32_t total_ = 0;                        // entry count (0 without a callback)
   int32_t current_ = 0;                      // index reported with the next progress call
+  std::unordered_set<std::string> realFolders_;  // folders of this run known to be no links
 };
 
 // The archive check: 32 readable bytes, the local-header signature, and the word at offset 24

@@ -29,6 +29,8 @@
 //   installer_driver close TITLE                asks the top-level window with this title to close
 //   installer_driver text-of X Y W H            the text of the control at that place of its page,
 //                                               shown or not
+//   installer_driver hold FILE READY RELEASE    opens FILE without letting others delete it,
+//                                               creates READY, and holds FILE until RELEASE exists
 // Texts are read and written in the system code page (GBK); the exit code is 0 on success.
 #include <windows.h>
 #include <commctrl.h>
@@ -604,6 +606,18 @@ int Browse(const std::string& path) {
   return Answer(IDOK);
 }
 
+// A program that keeps one file open, as a running product does: the uninstaller has to wait for it.
+int Hold(const std::string& file, const std::string& ready, const std::string& release) {
+  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return 1;
+  HANDLE signal = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (signal != INVALID_HANDLE_VALUE) CloseHandle(signal);
+  const bool released =
+      WaitFor(60000, [&] { return GetFileAttributesA(release.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  CloseHandle(held);
+  return released ? 0 : 3;
+}
+
 int WaitGone(DWORD timeoutMs) {
   return WaitFor(timeoutMs, [] { return FindWindowA(nullptr, kCaption) == nullptr; }) ? 0 : 1;
 }
@@ -651,6 +665,7 @@ int main(int argc, char** argv) {
     HWND window = FindWindowA(nullptr, args[1].c_str());
     return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
   }
+  if (command == "hold" && args.size() >= 4) return Hold(args[1], args[2], args[3]);
   if (command == "wait-gone") return WaitGone(static_cast<DWORD>(args.size() > 1 ? number(1) * 1000 : 10000));
   return 2;
 }

@@ -44,6 +44,16 @@ def within(seconds):
     return seconds * WAIT_SCALE
 
 
+def wait_until(check, seconds):
+    """Polls the check until it holds; false when the stretched limit passes first."""
+    deadline = time.time() + within(seconds)
+    while not check():
+        if time.time() > deadline:
+            return False
+        time.sleep(0.02)
+    return True
+
+
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SKIPPED = 77  # the exit code when a wanted scenario could not run here (ctest's SKIP_RETURN_CODE)
 
@@ -383,12 +393,14 @@ def finish_without_starting(run):
     run.wine.driver("wait-gone", 10)
 
 
-def uninstall(wine, folder, results):
-    """Runs the installed uninstaller, answers 是, and returns the text of its closing box."""
+def uninstall(wine, folder, results, expect_question=True):
+    """Runs the installed uninstaller, answers 是, and returns the text of its closing box (or,
+    without `expect_question`, of the box it refuses with)."""
     process = wine.start(folder + "\\Uninstall.exe")
-    code, text = wine.driver("box", 30)
-    results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
-    wine.driver("answer", IDYES)
+    if expect_question:
+        code, text = wine.driver("box", 30)
+        results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
+        wine.driver("answer", IDYES)
     code, text = wine.driver("box", 60)
     wine.driver("answer", IDOK)
     process.wait(timeout=within(60))
@@ -670,6 +682,71 @@ def scenario_user_files_survive(wine, exe, payload, results, artifacts):
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall entry is gone")
 
 
+def scenario_folder_swapped_for_link(wine, exe, results, artifacts):
+    """A listed folder swapped for a link to someone else's files while the uninstaller waits for a
+    held file: every later attempt checks the path again, and no file behind the link goes."""
+    print("a listed folder swapped for a link while the uninstaller waits", flush=True)
+    wine.boot({})
+    folder = "C:\\" + PRODUCT
+    with Installer(wine, exe, results, artifacts) as run:
+        run.click(INSTALL_BUTTON)
+        results.check(run.wait_finish_page(300), "the default installation finishes")
+        finish_without_starting(run)
+    target = wine.unix_path(folder)
+    listed = resolve(target, ["模拟考试"])
+    theirs = os.path.join(wine.prefix, "drive_c", "别人的")
+    os.makedirs(theirs)
+    for name in os.listdir(listed):
+        with open(os.path.join(theirs, name), "wb") as f:
+            f.write(b"theirs")
+    before = tree_snapshot(theirs)
+    # First a log edited to list x€\1.exe, with x€ a link to the other files: Windows reads the
+    # byte 0x80 as the character €, not as the lead byte of a character swallowing the "\", so
+    # the uninstaller must refuse the log rather than find "one name" inside the folder.
+    log_file = os.path.join(target, "Uninstall.log")
+    with open(log_file, "rb") as f:
+        earlier_log = f.read()
+    lines = earlier_log.split(b"\r\n")
+    end = next(i for i, line in enumerate(lines) if line.startswith(b"end "))
+    lines[end:end + 1] = [b"F x\x80\\1.exe", b"end %d" % (int(lines[end][4:]) + 1)]
+    with open(log_file, "wb") as f:
+        f.write(b"\r\n".join(lines))
+    os.symlink(theirs, os.path.join(target, "x\u20ac"))
+    text = uninstall(wine, folder, results, expect_question=False)
+    results.check("Uninstall.log" in text, f"a listed name with the byte 0x80 is refused ({text!r})")
+    results.check(tree_snapshot(theirs) == before, "and nothing behind the link is touched")
+    os.remove(os.path.join(target, "x\u20ac"))
+    with open(log_file, "wb") as f:
+        f.write(earlier_log)
+    signals = os.path.join(wine.prefix, "drive_c")
+    for signal in ("held", "release"):
+        if os.path.exists(os.path.join(signals, signal)):
+            os.remove(os.path.join(signals, signal))
+    holder = wine.start(wine.driver_exe, "hold", folder + "\\模拟考试\\1.exe", "C:\\held", "C:\\release")
+    results.check(wait_until(lambda: os.path.exists(os.path.join(signals, "held")), 60), "a listed file is held open")
+    process = wine.start(folder + "\\Uninstall.exe")
+    code, text = wine.driver("box", 30)
+    results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
+    wine.driver("answer", IDYES)
+    # Once the other files of the folder are gone the uninstaller is waiting for the held one:
+    # then the folder becomes a link to the other files (a Unix link: Wine shows it as a
+    # reparse point, as Windows shows a junction) and the file is let go.
+    waiting = wait_until(lambda: os.path.isdir(listed) and os.listdir(listed) == ["1.exe"], 120)
+    results.check(waiting, "the uninstaller removes the folder's other files and waits for the held one")
+    os.rename(listed, listed + ".away")
+    os.symlink(theirs, listed)
+    open(os.path.join(signals, "release"), "wb").close()
+    code, text = wine.driver("box", 60)
+    wine.driver("answer", IDOK)
+    process.wait(timeout=within(60))
+    holder.wait(timeout=within(60))
+    # Done, not "in use": the file was let go while the uninstaller was still trying again.
+    results.check(code == 0 and "保留" in text, f"the uninstaller finishes and keeps what is not its own ({text!r})")
+    after = tree_snapshot(theirs)
+    results.check(after == before, "the files behind the link are untouched: " + describe_difference(before, after))
+    results.check(os.path.exists(os.path.join(listed + ".away", "1.exe")), "the held file stays where it was")
+
+
 def scenario_folder_in_use(wine, exe, payload, results, artifacts):
     print("a folder of the user's own that already holds files", flush=True)
     wine.boot({})
@@ -681,13 +758,24 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
     for name, data in {"账本.xls": os.urandom(3000), os.path.join("子目录", "备注.txt"): b"note"}.items():
         with open(os.path.join(own, name), "wb") as f:
             f.write(data)
+    # A record naming the folder, which anyone who may write there can make, is no earlier
+    # installation; and a folder of the product that is a link to someone else's files (a Unix
+    # link: Wine shows it as a reparse point, as Windows shows a junction) is never written through.
+    with open(os.path.join(own, "Uninstall.ini"), "wb") as f:
+        f.write(f"[路径]\r\n安装路径={folder}\r\n".encode("gbk"))
+    theirs = os.path.join(wine.prefix, "drive_c", "别人的")
+    os.makedirs(theirs)
+    with open(os.path.join(theirs, "1.exe"), "wb") as f:
+        f.write(b"theirs")
+    os.symlink(theirs, os.path.join(own, "模拟考试"))
     before = tree_snapshot(own)
+    theirs_before = tree_snapshot(theirs)
     with Installer(wine, exe, results, artifacts) as run:
         if not type_folder_and_install(run, folder):
             return
         text = run.box(60)
         results.check(text is not None and FOLDER_IN_USE_QUESTION in text and "提示" in text,
-                      f"installing into it asks first ({text!r})")
+                      f"installing into it asks first, whatever record it holds ({text!r})")
         run.screenshot("question-folder-in-use")
         run.answer(IDNO)
         time.sleep(0.5)
@@ -695,7 +783,22 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
         results.check(tree_snapshot(own) == before, "否 leaves the folder byte for byte as it was")
         run.click(CUSTOM_INSTALL_BUTTON)
         text = run.box(60)
-        results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "asked again, 是 installs")
+        results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "asked again, 是 tries to install")
+        run.answer(IDYES)
+        text = run.box(300)
+        results.check(text is not None and FAILED_MESSAGE in text, f"the link stops the installation ({text!r})")
+        run.answer(IDOK)
+        time.sleep(0.5)
+        after = tree_snapshot(own)
+        results.check(after == before, "the failed installation leaves the folder as it was: "
+                      + describe_difference(before, after))
+        results.check(tree_snapshot(theirs) == theirs_before, "nothing is written behind the link")
+        os.remove(os.path.join(own, "模拟考试"))
+        os.remove(os.path.join(own, "Uninstall.ini"))
+        before = tree_snapshot(own)
+        run.click(CUSTOM_INSTALL_BUTTON)
+        text = run.box(60)
+        results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "without the link, 是 installs")
         run.answer(IDYES)
         results.check(run.wait_finish_page(300), "the installation into the folder finishes")
         finish_without_starting(run)
@@ -735,8 +838,8 @@ def scenario_protected_folders(wine, exe, results, artifacts):
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")
 
 
-def scenario_reinstall(wine, exe, payload, results, artifacts):
-    print("installing again over an earlier installation", flush=True)
+def scenario_reinstall(wine, exe, damaged, payload, results, artifacts):
+    print("installing again over an earlier installation, and failing late over it", flush=True)
     wine.boot({})
     folder = "C:\\" + PRODUCT
     for attempt in ("first", "second"):
@@ -745,6 +848,20 @@ def scenario_reinstall(wine, exe, payload, results, artifacts):
             results.check(run.wait_finish_page(300), f"the {attempt} installation finishes without a question")
             finish_without_starting(run)
     check_installed_and_logged(wine, folder, payload, results)
+    # The same product with its twelfth file damaged: the earlier file of that name must survive
+    # the failed entry, and the earlier installation must stay whole and uninstallable.
+    before, entry_before = drive_c_snapshot(wine), wine.reg_query(UNINSTALL_KEY)
+    with Installer(wine, damaged, results, artifacts) as run:
+        run.click(INSTALL_BUTTON)
+        text = run.box(300)
+        results.check(text is not None and FAILED_MESSAGE in text, f"the reinstall fails late ({text!r})")
+        run.answer(IDOK)
+        time.sleep(0.5)
+        run.click(CUSTOM_BACK_LINK)
+        run.click(CLOSE_BUTTON)
+    after = drive_c_snapshot(wine)
+    results.check(after == before, "the failed reinstall leaves drive C as it was: " + describe_difference(before, after))
+    results.check(wine.reg_query(UNINSTALL_KEY) == entry_before, "and the uninstall entry as it was")
     text = uninstall(wine, folder, results)
     results.check("卸载完成" in text and "保留" not in text, f"the uninstaller says it is done ({text!r})")
     deadline = time.time() + within(30)
@@ -829,12 +946,14 @@ def main():
             scenario_trailing_separator(wine, small, small_payload, results, artifacts)
         if wanted("user_files"):
             scenario_user_files_survive(wine, small, small_payload, results, artifacts)
+        if wanted("swapped_folder"):
+            scenario_folder_swapped_for_link(wine, small, results, artifacts)
         if wanted("folder_in_use"):
             scenario_folder_in_use(wine, small, small_payload, results, artifacts)
         if wanted("protected"):
             scenario_protected_folders(wine, small, results, artifacts)
         if wanted("reinstall"):
-            scenario_reinstall(wine, small, small_payload, results, artifacts)
+            scenario_reinstall(wine, small, damaged, small_payload, results, artifacts)
         if wanted("damaged"):
             scenario_damaged_product(wine, damaged, results, artifacts)
     except InstallerMissing as missing:

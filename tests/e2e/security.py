@@ -123,7 +123,7 @@ def run_copy_mode(wine, copy, results, what):
     """The uninstaller started the way it starts its copy, on a folder that holds no installation:
     it refuses with a box, after its start-up has loaded what it loads."""
     folder_hex = "C:\\NoInstallationHere".encode("gbk").hex().upper()
-    process = wine.start(copy, "/cleanup", "1", folder_hex)
+    process = wine.start(copy, "/cleanup", "1", "2", folder_hex)
     code, text = wine.driver("box", 30)
     results.check(code == 0 and "Uninstall.ini" in text, f"{what}: the copy refuses a folder without a record")
     if code == 0:

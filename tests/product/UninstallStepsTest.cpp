@@ -65,15 +65,17 @@ TEST(GbkPathTest, DriveRootsAndDrivePaths) {
 
 TEST(CleanupCopyTest, CommandLineCarriesHandleAndFolderExactly) {
   const std::string folder = "C:\\" + kTrailBackslash + "\"\\Veltaro\\会计从业资格";
-  const std::string line = "\"C:\\temp\\Veltaro-Uninstall-7.exe\" /cleanup 124 " + product::ToHex(folder);
+  const std::string line = "\"C:\\temp\\Veltaro-Uninstall-7.exe\" /cleanup 124 88 " + product::ToHex(folder);
   product::CleanupRequest request;
   ASSERT_TRUE(product::ParseCleanupRequest(line.c_str(), request));
   EXPECT_EQ(request.original, reinterpret_cast<HANDLE>(124));
+  EXPECT_EQ(request.agreed, reinterpret_cast<HANDLE>(88));
   EXPECT_EQ(request.folder, folder);
 
-  for (const char* wrong : {"Uninstall.exe", "\"Uninstall.exe\" /cleanup", "\"U.exe\" /cleanup 12",
-                            "\"U.exe\" /cleanup x 41", "\"U.exe\" /cleanup 12 4", "\"U.exe\" /cleanup 12 4G",
-                            "\"U.exe\" /cleanup 0 41", "\"U.exe\" /other 12 41", "\"U.exe\" /cleanup 12 41 extra"}) {
+  for (const char* wrong : {"Uninstall.exe", "\"Uninstall.exe\" /cleanup", "\"U.exe\" /cleanup 12 8",
+                            "\"U.exe\" /cleanup x 8 41", "\"U.exe\" /cleanup 12 8 4", "\"U.exe\" /cleanup 12 8 4G",
+                            "\"U.exe\" /cleanup 0 8 41", "\"U.exe\" /cleanup 12 0 41", "\"U.exe\" /other 12 8 41",
+                            "\"U.exe\" /cleanup 12 8 41 extra", "\"U.exe\" /cleanup 12 41"}) {
     EXPECT_FALSE(product::ParseCleanupRequest(wrong, request)) << wrong;
   }
   EXPECT_FALSE(product::ParseCleanupRequest(nullptr, request));

@@ -435,15 +435,19 @@ TEST(UninstallerTest, RemovesNothingInAProtectedFolder) {
   }
 }
 
+std::string HandleText(HANDLE handle) {
+  return std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle)));
+}
+
 // Started the way the first run starts its temporary copy; a signalled event stands for the
-// first run, which has ended already.
-Child StartCleanupRun(const std::string& folder) {
+// first run, which has ended already, and `agreed` is the event the copy sets when it goes ahead.
+Child StartCleanupRun(const std::string& folder, UniqueHandle& agreed) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   UniqueHandle ended(CreateEventA(&inherit, TRUE, TRUE, nullptr));
+  agreed.Reset(CreateEventA(&inherit, TRUE, FALSE, nullptr));
   const std::string program = path::Join(TestFolder(), "Uninstall.exe");
-  const std::string arguments = "/cleanup " +
-                                std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(ended.Get()))) +
-                                " " + product::ToHex(folder);
+  const std::string arguments =
+      "/cleanup " + HandleText(ended.Get()) + " " + HandleText(agreed.Get()) + " " + product::ToHex(folder);
   return Start(program, arguments, TempFolder(), true);
 }
 
@@ -458,16 +462,20 @@ TEST(UninstallerTest, TheTemporaryCopyChecksTheRecordAgainBeforeRemovingAnything
       log.made.clear();
       ASSERT_TRUE(product::WriteInstallLog(installation.folder, log));
     }
-    Child copy = StartCleanupRun(installation.folder);
+    UniqueHandle agreed;
+    Child copy = StartCleanupRun(installation.folder, agreed);
     HWND box = WaitForBox(copy.id);
     ASSERT_NE(box, nullptr);
     if (logOfAnotherFolder) {
       EXPECT_NE(BoxText(box).find("Uninstall.log"), std::string::npos) << BoxText(box);
       Press(box, IDOK);
       EXPECT_EQ(WaitForExit(copy.process.Get()), kExitRefused);
+      EXPECT_EQ(WaitForSingleObject(agreed.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+          << "the first run is never told to remove its part";
       installation.ExpectUntouched();
       continue;
     }
+    EXPECT_EQ(WaitForSingleObject(agreed.Get(), 0), WAIT_OBJECT_0) << "the first run is told to go ahead";
     EXPECT_EQ(BoxText(box), kDoneText) << "the copy does not ask again";
     Press(box, IDOK);
     EXPECT_EQ(WaitForExit(copy.process.Get()), kExitDone);
