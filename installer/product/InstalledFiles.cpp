@@ -124,8 +124,9 @@ Removal RemoveItem(const std::string& top, const std::string& finalTop, const st
   if (finalTop.empty() || !path::EqualIgnoringCase(FinalPathOf(handle.Get()), path::Join(finalTop, relative))) {
     return Removal::kLeft;
   }
-  if (isFolder && !isLink && !HoldsOnly(item, std::string())) return Removal::kLeft;
   if (!isLink) ClearReadOnly(handle.Get(), info.dwFileAttributes);
+  // A folder that is not empty refuses to go (a search inside could not even start: our handle
+  // holds the right to delete, and a search does not share it).
   FILE_DISPOSITION_INFO disposition = {TRUE};
   if (SetFileInformationByHandle(handle.Get(), FileDispositionInfo, &disposition, sizeof disposition)) {
     return Removal::kDone;

@@ -246,6 +246,18 @@ uint32_t ZipReader::ReadOpenLocalHeader(const std::string& centralName, std::vec
   return kZipOk;
 }
 
+namespace {
+
+// The file an entry was written to beside the one it was to replace, when it is not to replace
+// it; it may carry the entry's read-only attribute.
+void DiscardBeside(rt::UniqueHandle& output, const std::string& written) {
+  output.Close();
+  SetFileAttributesA(written.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(written.c_str());
+}
+
+}  // namespace
+
 uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   if (!archive_) return kZipNotOpen;
   CloseOpenEntry();
@@ -273,10 +285,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
     // nor any a decoder made up past it.
     SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
     SetEndOfFile(output.Get());
-    if (beside) {
-      output.Close();
-      DeleteFileA(written.c_str());
-    }
+    if (beside) DiscardBeside(output, written);
     return kZipCannotExtract;
   }
   if (GetFileType(output.Get()) == FILE_TYPE_DISK) {
@@ -285,7 +294,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   if (!beside) return kZipOk;
   const bool closed = output.Close();
   if (closed && MoveFileExA(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return kZipOk;
-  DeleteFileA(written.c_str());
+  DiscardBeside(output, written);
   return kZipCannotOpen;
 }
 

@@ -304,13 +304,14 @@ TEST_F(ReaderTest, FailedMoveLeavesNoStaleEntryBehind) {
 }
 
 // Damaged entries of each kind and of each size class (held in memory and inflated at once, or
-// too large for that), with the archive mapped and read: every one fails, and its file is left
-// empty, so that no file ever holds a byte that the archive does not have in that place. The good
-// entry between them comes out whole, whatever failed before it.
+// too large for that), with the archive mapped and read: every one fails, and leaves a new file
+// empty and a file that was there as it was, so that no file ever holds a byte that the archive
+// does not have in that place. The good entry between them comes out whole, whatever failed
+// before it.
 class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface<ziplib::ArchiveAccess> {
  protected:
-  // Extracts every entry of `entries` from an archive of them damaged by `damage`: the good
-  // ones must come out whole, the others fail and leave empty files.
+  // Extracts every entry of `entries` from an archive of them damaged by `damage`, by turns over
+  // an earlier file and into a new one: the good ones must come out whole, the others fail.
   void ExpectOnlyGoodEntries(const std::vector<TestEntry>& entries, const std::vector<bool>& good,
                              const std::function<void(std::string&, const ArchiveLayout&)>& damage) {
     ArchiveLayout layout;
@@ -323,7 +324,12 @@ class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface
     for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
       SCOPED_TRACE(entries[static_cast<size_t>(i)].name);
       const std::string target = scratch_ / "out.bin";
-      ASSERT_TRUE(WriteWholeFile(target, "old content"));
+      const bool overEarlier = i % 2 == 0;
+      if (overEarlier) {
+        ASSERT_TRUE(WriteWholeFile(target, "old content"));
+      } else {
+        DeleteFileA(target.c_str());
+      }
       const uint32_t result = reader.ExtractEntry(i, target.c_str());
       std::string content;
       ASSERT_TRUE(ReadWholeFile(target, &content));
@@ -332,8 +338,9 @@ class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface
         EXPECT_TRUE(content == entries[static_cast<size_t>(i)].data) << content.size() << " bytes";
       } else {
         EXPECT_EQ(ziplib::kZipCannotExtract, result);
-        EXPECT_EQ(0u, content.size()) << "a failed entry's file keeps nothing";
+        EXPECT_EQ(overEarlier ? "old content" : "", content) << "a failed entry adds nothing to its file";
       }
+      EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((target + ".unpack~").c_str())) << "nothing beside it";
     }
   }
 };
