@@ -648,14 +648,19 @@ def check_installed_and_logged(wine, folder, payload, results):
     results.check(not missing, f"the log lists every folder and file of the archive ({missing[:3]})")
 
 
-def scenario_user_files_survive(wine, exe, payload, results, artifacts):
-    print("files the user keeps in the product folder survive an uninstall", flush=True)
+def install_in_fresh_prefix(wine, exe, results, artifacts):
+    """A fresh prefix with the product installed into the default folder; that folder."""
     wine.boot({})
-    folder = "C:\\" + PRODUCT
     with Installer(wine, exe, results, artifacts) as run:
         run.click(INSTALL_BUTTON)
         results.check(run.wait_finish_page(300), "the default installation finishes")
         finish_without_starting(run)
+    return "C:\\" + PRODUCT
+
+
+def scenario_user_files_survive(wine, exe, payload, results, artifacts):
+    print("files the user keeps in the product folder survive an uninstall", flush=True)
+    folder = install_in_fresh_prefix(wine, exe, results, artifacts)
     check_installed_and_logged(wine, folder, payload, results)
     target = wine.unix_path(folder)
     record = read_record(os.path.join(target, "Uninstall.ini"))
@@ -686,12 +691,7 @@ def scenario_folder_swapped_for_link(wine, exe, results, artifacts):
     """A listed folder swapped for a link to someone else's files while the uninstaller waits for a
     held file: every later attempt checks the path again, and no file behind the link goes."""
     print("a listed folder swapped for a link while the uninstaller waits", flush=True)
-    wine.boot({})
-    folder = "C:\\" + PRODUCT
-    with Installer(wine, exe, results, artifacts) as run:
-        run.click(INSTALL_BUTTON)
-        results.check(run.wait_finish_page(300), "the default installation finishes")
-        finish_without_starting(run)
+    folder = install_in_fresh_prefix(wine, exe, results, artifacts)
     target = wine.unix_path(folder)
     listed = resolve(target, ["模拟考试"])
     theirs = os.path.join(wine.prefix, "drive_c", "别人的")
@@ -851,14 +851,7 @@ def scenario_reinstall(wine, exe, damaged, payload, results, artifacts):
     # The same product with its twelfth file damaged: the earlier file of that name must survive
     # the failed entry, and the earlier installation must stay whole and uninstallable.
     before, entry_before = drive_c_snapshot(wine), wine.reg_query(UNINSTALL_KEY)
-    with Installer(wine, damaged, results, artifacts) as run:
-        run.click(INSTALL_BUTTON)
-        text = run.box(300)
-        results.check(text is not None and FAILED_MESSAGE in text, f"the reinstall fails late ({text!r})")
-        run.answer(IDOK)
-        time.sleep(0.5)
-        run.click(CUSTOM_BACK_LINK)
-        run.click(CLOSE_BUTTON)
+    install_failing_late(wine, damaged, results, artifacts)
     after = drive_c_snapshot(wine)
     results.check(after == before, "the failed reinstall leaves drive C as it was: " + describe_difference(before, after))
     results.check(wine.reg_query(UNINSTALL_KEY) == entry_before, "and the uninstall entry as it was")
@@ -871,10 +864,9 @@ def scenario_reinstall(wine, exe, damaged, payload, results, artifacts):
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall entry is gone")
 
 
-def scenario_damaged_product(wine, exe, results, artifacts):
-    print("a product damaged late in its archive", flush=True)
-    wine.boot({})
-    before = drive_c_snapshot(wine)
+def install_failing_late(wine, exe, results, artifacts):
+    """Runs the installer of the damaged product into the default folder: it fails with its
+    message and brings the user back to the folder page, and the window is closed."""
     with Installer(wine, exe, results, artifacts) as run:
         run.click(INSTALL_BUTTON)
         text = run.box(300)
@@ -884,6 +876,13 @@ def scenario_damaged_product(wine, exe, results, artifacts):
         results.check(same_path(run.text_at(FOLDER_BOX), "C:\\" + PRODUCT), "the user is back on the folder page")
         run.click(CUSTOM_BACK_LINK)
         run.click(CLOSE_BUTTON)
+
+
+def scenario_damaged_product(wine, exe, results, artifacts):
+    print("a product damaged late in its archive", flush=True)
+    wine.boot({})
+    before = drive_c_snapshot(wine)
+    install_failing_late(wine, exe, results, artifacts)
     after = drive_c_snapshot(wine)
     results.check(after == before, "drive C is exactly as before: " + describe_difference(before, after))
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "nothing was registered")

@@ -323,13 +323,9 @@ class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface
     ASSERT_EQ(ziplib::kZipOk, reader.Open(archive.c_str()));
     for (int32_t i = 0; i < static_cast<int32_t>(entries.size()); ++i) {
       SCOPED_TRACE(entries[static_cast<size_t>(i)].name);
-      const std::string target = scratch_ / "out.bin";
       const bool overEarlier = i % 2 == 0;
-      if (overEarlier) {
-        ASSERT_TRUE(WriteWholeFile(target, "old content"));
-      } else {
-        DeleteFileA(target.c_str());
-      }
+      const std::string target = scratch_ / (overEarlier ? "out.bin" : "new-" + std::to_string(i) + ".bin");
+      if (overEarlier) ASSERT_TRUE(WriteWholeFile(target, "old content"));
       const uint32_t result = reader.ExtractEntry(i, target.c_str());
       std::string content;
       ASSERT_TRUE(ReadWholeFile(target, &content));
