@@ -6,6 +6,8 @@
 //   installer_driver click X Y                  a left click on the page
 //   installer_driver open X Y EX EY             clicks there until a page with an edit box at
 //                                               EX EY shows (a link to another page)
+//   installer_driver press X Y                  clicks the button there until the installer
+//                                               answers: another page, a box, or its end
 //   installer_driver type X Y TEXT              click into the control there, clear it, type TEXT
 //   installer_driver set-text X Y TEXT          click into the control there and set its text at
 //                                               once (WM_SETTEXT): Wine turns Chinese typed
@@ -491,6 +493,44 @@ HWND WaitForDialog(DWORD timeoutMs) {
   return nullptr;
 }
 
+bool ShowsDialog(DWORD process) {
+  DialogSearch search = {process, nullptr};
+  EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found != nullptr;
+}
+
+// A window that answers a message at once is idle: it has read every input queued before.
+bool Responds(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+}
+
+// A click on a button that starts work (安装) is done when the installer has answered it: the
+// button has left the screen with its page, a box has come up, or the window has gone. A click
+// lost on a loaded machine is made again, but only once the installer is idle and still shows
+// the button: a busy installer is working on the click, and a second one would land on
+// whatever the next page shows at that place (the finish button).
+int Press(int x, int y) {
+  Page page;
+  if (!CurrentPage(page)) return 1;
+  const HWND window = FindWindowA(nullptr, kCaption);
+  const HWND button = ControlAt(page, x, y);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  auto answered = [&] { return !IsWindow(window) || !IsWindowVisible(button) || ShowsDialog(process); };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ClickScreen(page.origin.x + x, page.origin.y + y);
+    if (WaitFor(8000, answered)) return 0;
+    if (!WaitFor(120000, [&] { return answered() || Responds(window); })) {
+      std::printf("the installer stopped answering after a click at %d %d\n", x, y);
+      return 4;
+    }
+    if (answered()) return 0;
+  }
+  std::printf("three clicks at %d %d left the installer idle on the same page\n", x, y);
+  return 3;
+}
+
 BOOL CALLBACK PrintStatic(HWND child, LPARAM) {
   if (ClassOf(child) == "Static" && !TextOf(child).empty()) std::printf("%s\n", TextOf(child).c_str());
   return TRUE;
@@ -639,6 +679,7 @@ int main(int argc, char** argv) {
   }
   if (command == "click") return Click(number(1), number(2));
   if (command == "open" && args.size() >= 5) return Open(number(1), number(2), number(3), number(4));
+  if (command == "press") return Press(number(1), number(2));
   if (command == "type" && args.size() >= 4) return Type(number(1), number(2), args[3]);
   if (command == "set-text" && args.size() >= 4) return SetText(number(1), number(2), args[3]);
   if (command == "text-at") return TextAt(number(1), number(2));

@@ -217,6 +217,12 @@ class Installer:
         self.wine.driver("click", *point)
         time.sleep(0.3)
 
+    def press(self, button):
+        """Clicks a button that starts work (安装) until the installer answers it; a lost click
+        would otherwise be found only when a long wait for the finish page runs out."""
+        code, why = self.wine.driver("press", *button, timeout=400)
+        return code == 0 or self.results.check(False, f"the installer answers the click at {button} ({why})")
+
     def open_custom_page(self):
         """Clicks the link to the folder page until that page shows."""
         code, why = self.wine.driver("open", *CUSTOM_LINK, *FOLDER_BOX)
@@ -383,7 +389,7 @@ def read_log(path):
 def type_folder_and_install(run, typed):
     if not run.open_custom_page() or not run.type(FOLDER_BOX, typed):
         return False
-    run.click(CUSTOM_INSTALL_BUTTON)
+    run.press(CUSTOM_INSTALL_BUTTON)
     return True
 
 
@@ -561,7 +567,7 @@ def scenario_no_options(wine, exe, results, artifacts, drive_folder):
         results.check(same_path(run.text_at(FOLDER_BOX), "D:\\" + PRODUCT), "a drive root gives D:\\Veltaro\\会计从业资格")
         for box in (DESKTOP_BOX, START_MENU_BOX, QUICK_LAUNCH_BOX):
             run.click(box)
-        run.click(CUSTOM_INSTALL_BUTTON)
+        run.press(CUSTOM_INSTALL_BUTTON)
         results.check(run.wait_finish_page(300), "the finish page appears")
         run.click(START_PRODUCT_BOX)
         run.click(FINISH_BUTTON)
@@ -579,7 +585,7 @@ def answer_refusals(run, results, cases):
     for typed, message, drive_folder in cases:
         if not run.type(FOLDER_BOX, typed):
             continue
-        run.click(CUSTOM_INSTALL_BUTTON)
+        run.press(CUSTOM_INSTALL_BUTTON)
         text = run.box(120)
         shown = text is not None and "提示" in text and message in text
         results.check(shown, f"{typed!r} shows “{message}”" + ("" if shown else f" (it shows {text!r})"))
@@ -652,7 +658,7 @@ def install_in_fresh_prefix(wine, exe, results, artifacts):
     """A fresh prefix with the product installed into the default folder; that folder."""
     wine.boot({})
     with Installer(wine, exe, results, artifacts) as run:
-        run.click(INSTALL_BUTTON)
+        run.press(INSTALL_BUTTON)
         results.check(run.wait_finish_page(300), "the default installation finishes")
         finish_without_starting(run)
     return "C:\\" + PRODUCT
@@ -781,7 +787,7 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
         time.sleep(0.5)
         results.check(same_path(run.text_at(FOLDER_BOX), folder), "否 goes back to the folder page")
         results.check(tree_snapshot(own) == before, "否 leaves the folder byte for byte as it was")
-        run.click(CUSTOM_INSTALL_BUTTON)
+        run.press(CUSTOM_INSTALL_BUTTON)
         text = run.box(60)
         results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "asked again, 是 tries to install")
         run.answer(IDYES)
@@ -796,7 +802,7 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
         os.remove(os.path.join(own, "模拟考试"))
         os.remove(os.path.join(own, "Uninstall.ini"))
         before = tree_snapshot(own)
-        run.click(CUSTOM_INSTALL_BUTTON)
+        run.press(CUSTOM_INSTALL_BUTTON)
         text = run.box(60)
         results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "without the link, 是 installs")
         run.answer(IDYES)
@@ -824,7 +830,7 @@ def scenario_protected_folders(wine, exe, results, artifacts):
         for typed in cases:
             if not run.type(FOLDER_BOX, typed):
                 continue
-            run.click(CUSTOM_INSTALL_BUTTON)
+            run.press(CUSTOM_INSTALL_BUTTON)
             text = run.box(60)
             results.check(text is not None and PROTECTED_MESSAGE in text, f"{typed!r} is refused ({text!r})")
             if typed == cases[0]:
@@ -844,7 +850,7 @@ def scenario_reinstall(wine, exe, damaged, payload, results, artifacts):
     folder = "C:\\" + PRODUCT
     for attempt in ("first", "second"):
         with Installer(wine, exe, results, artifacts) as run:
-            run.click(INSTALL_BUTTON)
+            run.press(INSTALL_BUTTON)
             results.check(run.wait_finish_page(300), f"the {attempt} installation finishes without a question")
             finish_without_starting(run)
     check_installed_and_logged(wine, folder, payload, results)
@@ -868,7 +874,7 @@ def install_failing_late(wine, exe, results, artifacts):
     """Runs the installer of the damaged product into the default folder: it fails with its
     message and brings the user back to the folder page, and the window is closed."""
     with Installer(wine, exe, results, artifacts) as run:
-        run.click(INSTALL_BUTTON)
+        run.press(INSTALL_BUTTON)
         text = run.box(300)
         results.check(text is not None and FAILED_MESSAGE in text, f"the installation fails with the message ({text!r})")
         run.answer(IDOK)

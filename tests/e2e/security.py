@@ -83,7 +83,7 @@ def is_inside(path, folder):
 def install(wine, exe, results, artifacts, what):
     """One whole installation into the default folder, the product not started at the end."""
     with Installer(wine, exe, results, artifacts) as run:
-        run.click(INSTALL_BUTTON)
+        run.press(INSTALL_BUTTON)
         finished = results.check(run.wait_finish_page(600), f"{what}: the installation reaches the finish page")
         if finished:
             run.click(START_PRODUCT_BOX)

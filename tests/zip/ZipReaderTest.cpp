@@ -325,7 +325,9 @@ class DamagedEntryTest : public ReaderTest, public ::testing::WithParamInterface
       SCOPED_TRACE(entries[static_cast<size_t>(i)].name);
       const bool overEarlier = i % 2 == 0;
       const std::string target = scratch_ / (overEarlier ? "out.bin" : "new-" + std::to_string(i) + ".bin");
-      if (overEarlier) ASSERT_TRUE(WriteWholeFile(target, "old content"));
+      if (overEarlier) {
+        ASSERT_TRUE(WriteWholeFile(target, "old content"));
+      }
       const uint32_t result = reader.ExtractEntry(i, target.c_str());
       std::string content;
       ASSERT_TRUE(ReadWholeFile(target, &content));
