@@ -234,7 +234,10 @@ class Installer:
         Chinese is set as text: Wine hands Chinese typed through SendInput to the box as "??"."""
         verb = "type" if text.isascii() else "set-text"
         code, why = self.wine.driver(verb, *point, text)
-        return code == 0 or self.results.check(False, f"the box takes {text!r} ({why})")
+        if code == 0:
+            return True
+        shot = self.screenshot("failed-type")
+        return self.results.check(False, f"the box takes {text!r} ({why}; see {shot})")
 
     def text_at(self, point):
         return self.wine.driver("text-at", *point)[1]
