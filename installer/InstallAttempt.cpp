@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -67,6 +68,12 @@ bool InstallAttempt::Plan(const std::string& folder, const std::string& archiveF
     items_.push_back({std::move(item), existed});
   }
   return true;
+}
+
+size_t InstallAttempt::LongestItemPath() const {
+  size_t longest = 0;
+  for (const Item& item : items_) longest = std::max(longest, item.item.path.size());
+  return longest;
 }
 
 bool InstallAttempt::MakeFolder() const {

@@ -19,6 +19,8 @@ class InstallAttempt {
   // True when the folder holds an earlier installation of the product: its Uninstall.ini and
   // its Uninstall.log name this folder, and so does the system's uninstall entry.
   bool IsOverEarlierInstallation() const { return overEarlier_; }
+  // The longest path of the archive's items, in bytes, relative to the folder.
+  size_t LongestItemPath() const;
   // True when the folder was not there: the attempt makes it.
   bool MakesFolder() const { return !made_.empty(); }
 

@@ -2,11 +2,13 @@
 #include "installer/ProgramCalls.h"
 #include "program_pool.h"
 #include "services/core/GbkText.h"
+#include "services/zip/EntryName.h"
 
 namespace installer {
 namespace {
 
-// The product's deepest file lies about 60 bytes below the folder; Win32 paths end at 259.
+// Room for the records, the shortcuts' targets and a product's own paths; a product with long
+// names asks for less (HoldsPathsOf).
 constexpr size_t kLongestFolder = 180;
 
 const char* const kRefusedInNames[] = {"/", "*", "?", "\"", "<", ">", "|"};
@@ -58,6 +60,10 @@ bool IsUsableFolder(const std::string& folder) {
   // log, and the uninstaller would refuse that log.
   if (!gbk::SplitsAsWindowsDoes(folder.data(), folder.size())) return false;
   return EveryPartIsAName(folder);
+}
+
+bool HoldsPathsOf(const std::string& folder, size_t longestItem) {
+  return folder.size() + 1 + longestItem <= ziplib::kLongestEntryPath;
 }
 
 std::string DriveOf(const std::string& folder) { return ToUpperCase(folder.substr(0, 1)) + pool::Text(pool::DriveColon); }

@@ -16,6 +16,7 @@
 #include "installer/product/GbkPath.h"
 #include "installer/product/InstallLog.h"
 #include "installer/product/InstalledFiles.h"
+#include "installer/product/UninstallRecord.h"
 #include "runtime/Win32Handle.h"
 #include "services/core/GbkText.h"
 #include "program_pool.h"
@@ -51,9 +52,6 @@ struct Installation {
   InstallAttempt attempt;               // what was there before, for taking the attempt back
 };
 
-// The records are written beside the ones they replace and moved into place only once the
-// installation has succeeded: a failed reinstall leaves the earlier installation's records whole.
-constexpr char kPendingSuffix[] = ".new";
 
 std::string InFolder(const Installation& setup, uint32_t item) { return setup.folder + pool::Text(item); }
 
@@ -127,8 +125,12 @@ bool FolderMayBeUsed(const Installation& setup) {
 
 bool PlanAttempt(Installation& setup) {
   const auto* payload = static_cast<const unsigned char*>(pool::Bytes(pool::Payload));
-  if (setup.attempt.Plan(setup.folder, setup.archive, payload + 8, ViewPayloadSize())) return true;
-  Tell(pool::InstallFailedMessage);  // an archive whose directory cannot be read would not unpack
+  if (!setup.attempt.Plan(setup.folder, setup.archive, payload + 8, ViewPayloadSize())) {
+    Tell(pool::InstallFailedMessage);  // an archive whose directory cannot be read would not unpack
+    return false;
+  }
+  if (HoldsPathsOf(setup.folder, setup.attempt.LongestItemPath())) return true;
+  Tell(pool::FolderTooLongMessage);
   return false;
 }
 
@@ -196,7 +198,9 @@ void RemoveShortcuts(const Installation& setup) {
   }
 }
 
-std::string Pending(const std::string& file) { return file + kPendingSuffix; }
+// The records are written beside the ones they replace and moved into place only once the
+// installation has succeeded: a failed reinstall leaves the earlier installation's records whole.
+std::string Pending(const std::string& file) { return file + product::kPendingRecordSuffix; }
 
 // The records the uninstaller reads: Uninstall.ini with each entry in a section of its own
 // name, and the log of every file and folder the product has in its folder. Both are written

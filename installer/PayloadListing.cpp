@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "installer/product/GbkPath.h"
+#include "services/zip/EndRecord.h"
 #include "services/zip/EntryName.h"
 #include "services/zip/GbkPath.h"
 #include "services/zip/LittleEndian.h"
@@ -13,20 +14,18 @@
 namespace installer {
 namespace {
 
-constexpr uint32_t kEndRecordSignature = 0x06054B50, kCentralSignature = 0x02014B50;
-constexpr size_t kEndRecordSize = 22, kCentralSize = 46, kLongestComment = 0xFFFF;
+constexpr uint32_t kCentralSignature = 0x02014B50;
+constexpr size_t kCentralSize = 46;
 
 using ziplib::Read16;
 using ziplib::Read32;
 
-// The end record nearest the end of the archive, or null.
+// The end record by the rule the pack check applies, or null.
 const unsigned char* FindEndRecord(const unsigned char* archive, size_t size) {
-  if (size < kEndRecordSize) return nullptr;
-  const size_t lowest = size - kEndRecordSize > kLongestComment ? size - kEndRecordSize - kLongestComment : 0;
-  for (size_t at = size - kEndRecordSize + 1; at-- > lowest;) {
-    if (Read32(archive + at) == kEndRecordSignature) return archive + at;
-  }
-  return nullptr;
+  const size_t tailSize = size < ziplib::kEndRecordSearch ? size : ziplib::kEndRecordSearch;
+  const unsigned char* tail = archive + (size - tailSize);
+  const int64_t at = ziplib::FindEndRecord(tail, tailSize);
+  return at < 0 ? nullptr : tail + at;
 }
 
 // Collects each path once, folders before what lies in them.

@@ -5,16 +5,16 @@
 #include <algorithm>
 
 #include "runtime/Win32Handle.h"
+#include "services/zip/EndRecord.h"
 #include "services/zip/LittleEndian.h"
 
 namespace pack {
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034B50, kCentralSignature = 0x02014B50, kEndSignature = 0x06054B50;
+constexpr uint32_t kLocalSignature = 0x04034B50, kCentralSignature = 0x02014B50;
 constexpr uint32_t kZip64LocatorSignature = 0x07064B50;
-constexpr size_t kEndSize = 22, kCentralSize = 46, kLocalSize = 30, kZip64LocatorSize = 20;
-constexpr size_t kLongestComment = 0xFFFF;
-constexpr uint16_t kZip64ExtraId = 0x0001;
+constexpr size_t kEndSize = ziplib::kEndRecordSize, kCentralSize = 46, kLocalSize = 30, kZip64LocatorSize = 20;
+constexpr uint16_t kZip64ExtraId = 0x0001, kFlagDataDescriptor = 0x0008;
 
 using ziplib::Read16;
 using ziplib::Read32;
@@ -54,19 +54,15 @@ bool HasZip64Block(const std::vector<uint8_t>& extra) {
   return false;
 }
 
-// The end record nearest the end of the file: its offset, or -1.
+// The end record by the rule every reader of the archive applies: its offset, or -1.
 int64_t FindEndRecord(const ArchiveFile& file, uint64_t size, std::vector<uint8_t>* record) {
-  const size_t tailSize = static_cast<size_t>(std::min<uint64_t>(size, kEndSize + kLongestComment));
+  const size_t tailSize = static_cast<size_t>(std::min<uint64_t>(size, ziplib::kEndRecordSearch));
   std::vector<uint8_t> tail(tailSize);
   if (tailSize < kEndSize || !file.ReadAt(size - tailSize, tail.data(), tailSize)) return -1;
-  for (size_t at = tailSize - kEndSize + 1; at-- > 0;) {
-    if (Read32(&tail[at]) != kEndSignature) continue;
-    // The record's comment must reach exactly to the end of the file.
-    if (at + kEndSize + Read16(&tail[at + 20]) != tailSize) continue;
-    record->assign(tail.begin() + static_cast<std::ptrdiff_t>(at), tail.begin() + static_cast<std::ptrdiff_t>(at + kEndSize));
-    return static_cast<int64_t>(size - tailSize + at);
-  }
-  return -1;
+  const int64_t at = ziplib::FindEndRecord(tail.data(), tailSize);
+  if (at < 0) return -1;
+  record->assign(tail.begin() + at, tail.begin() + at + static_cast<int64_t>(kEndSize));
+  return static_cast<int64_t>(size - tailSize) + at;
 }
 
 // Refusals of the end record; empty when it describes one central directory that ends where
@@ -128,6 +124,15 @@ std::vector<Refusal> CheckLocalHeader(const ArchiveFile& file, const ArchiveEntr
     return {EntryRefusal(entry, "its local header is missing or damaged." + std::string(kRepack))};
   }
   const size_t nameLength = Read16(header + 26), extraLength = Read16(header + 28);
+  // The unpack compares these too, and fails at the entry; a data descriptor (flag bit 3) leaves
+  // the local CRC and sizes to it.
+  const bool describedAfter = Read16(header + 6) & kFlagDataDescriptor;
+  if (Read16(header + 8) != entry.method ||
+      (!describedAfter && (Read32(header + 14) != entry.crc || Read32(header + 18) != entry.compressedSize ||
+                           Read32(header + 22) != entry.uncompressedSize))) {
+    return {EntryRefusal(entry, "its local header gives another method, CRC-32 or size than the central directory: "
+                                "the archive is damaged." + std::string(kRepack))};
+  }
   std::string localName(nameLength, '\0');
   if (nameLength != entry.storedName.size() || !file.ReadAt(entry.localOffset + kLocalSize, localName.data(), nameLength) ||
       localName != entry.storedName) {
@@ -166,7 +171,8 @@ std::vector<Refusal> ReadArchiveLayout(const std::string& name, ArchiveLayout* l
   const int64_t endAt = FindEndRecord(file, size, &end);
   if (endAt < 0) {
     return {ArchiveRefusal("the file is not a ZIP archive, or it is cut short: it has no end-of-central-directory record "
-                           "at its end." + std::string(kRepack))};
+                           "at its end (one whose comment ends the file, with no such record inside the comment)." +
+                           std::string(kRepack))};
   }
   if (Read32(head) != kLocalSignature) {
     return {ArchiveRefusal("the archive does not begin with a local file header at offset 0 (it has other data in front, "

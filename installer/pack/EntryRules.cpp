@@ -8,6 +8,7 @@
 
 #include "installer/product/GbkPath.h"
 #include "installer/product/InstallLog.h"
+#include "installer/product/UninstallRecord.h"
 #include "services/zip/EntryName.h"
 #include "services/zip/GbkPath.h"
 #include "services/zip/LittleEndian.h"
@@ -62,16 +63,28 @@ bool UnicodePathName(const ArchiveEntry& entry, std::string* utf8) {
   return false;
 }
 
-// Unix writers store the names as the file system has them, which is UTF-8 nearly everywhere
-// today; a name with non-ASCII bytes that reads as UTF-8 is taken for one.
-bool LooksLikeUnflaggedUtf8(const ArchiveEntry& entry) {
-  constexpr int kUnixHost = 3;
-  if (entry.versionMadeBy >> 8 != kUnixHost) return false;
-  const std::string& name = entry.storedName;
-  bool nonAscii = false;
-  for (unsigned char c : name) nonAscii = nonAscii || c >= 0x80;
-  return nonAscii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
-                                         nullptr, 0) > 0;
+// Whether the stored name's last part is `name`, ASCII letters in any case (Windows finds
+// "会计从业资格.EXE" as well).
+bool LastPartIs(const std::string& stored, const std::string& name) {
+  if (stored.size() < name.size()) return false;
+  const size_t start = stored.size() - name.size();
+  if (start > 0 && stored[start - 1] != '/' && stored[start - 1] != '\\') return false;
+  auto folded = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (folded(stored[start + i]) != folded(name[i])) return false;
+  }
+  return true;
+}
+
+// Which encoding the tool that wrote the archive used for the names it did not flag UTF-8. The
+// main program's name tells: its GBK bytes are never valid UTF-8, and its UTF-8 bytes are other
+// bytes than its GBK ones, so an unflagged entry of that name settles it for every unflagged
+// name. Without one (flagged, or missing) they are GBK, as the installer reads them.
+bool UnflaggedNamesAreUtf8(const ArchiveLayout& layout) {
+  for (const ArchiveEntry& entry : layout.entries) {
+    if (!(entry.flags & ziplib::kFlagUtf8Name) && LastPartIs(entry.storedName, u8"会计从业资格.exe")) return true;
+  }
+  return false;
 }
 
 // The name the entry lands under on a GBK system, or a refusal.
@@ -87,13 +100,6 @@ bool InstalledName(const ArchiveEntry& entry, std::string* name, std::vector<Ref
     refusals->push_back(EntryRefusal(entry, "its name is neither valid GBK nor flagged UTF-8, so it would land under "
                                             "other characters. Zip the product with UTF-8 names (7-Zip, Python's "
                                             "zipfile, or bsdtar in a UTF-8 locale)."));
-    return false;
-  }
-  if (!flagged && LooksLikeUnflaggedUtf8(entry)) {
-    refusals->push_back(EntryRefusal(entry, "its name was written on Unix and reads as UTF-8, but is not flagged "
-                                            "UTF-8, so it would be taken as GBK and land under other characters "
-                                            "(Info-ZIP zip in a UTF-8 locale writes such names). Zip the product "
-                                            "with 7-Zip, bsdtar or Python's zipfile, which flag UTF-8 names."));
     return false;
   }
   std::string unicode;
@@ -142,6 +148,36 @@ std::string WindowsNameFault(const std::string& path) {
   return fault;
 }
 
+bool EndsWithFoldingCase(const std::string& path, const std::string& end) {
+  return path.size() >= end.size() && lstrcmpiA(path.c_str() + path.size() - end.size(), end.c_str()) == 0;
+}
+
+// A name the installer writes a file of its own under: at the top level the payload it unpacks
+// (held open while it does) and the records the uninstaller reads, with their pending copies;
+// anywhere, the file an entry that replaces an earlier one is written to first.
+std::string InstallerOwnNameFault(const std::string& path) {
+  if (EndsWithFoldingCase(path, ziplib::kBesideSuffix)) {
+    return std::string("its name ends in \"") + ziplib::kBesideSuffix + "\": the installer writes an entry that "
+           "replaces an earlier file beside it under that name first, and would overwrite this one. Rename it.";
+  }
+  const std::string pendingRecord = std::string(product::kRecordFileName) + product::kPendingRecordSuffix;
+  const std::string pendingLog = std::string(product::kInstallLogName) + product::kPendingRecordSuffix;
+  const struct {
+    std::string name;
+    const char* what;
+  } ownFiles[] = {{"zip.tmp", "the archive it unpacks, held open while it does"},
+                  {product::kRecordFileName, "the record its uninstaller reads"},
+                  {product::kInstallLogName, "the log its uninstaller reads"},
+                  {pendingRecord, "the record while it is written"},
+                  {pendingLog, "the log while it is written"}};
+  for (const auto& own : ownFiles) {
+    if (!product::path::EqualIgnoringCase(path, own.name)) continue;
+    return "the installer writes its own \"" + own.name + "\" into the installation folder (" + own.what +
+           "), so this entry could not be installed or would be lost. Rename it, or put it into a folder.";
+  }
+  return std::string();
+}
+
 // The relative path of a well-named entry, with its refusals.
 bool CheckName(const ArchiveEntry& entry, std::string* path, bool* isFolder, std::vector<Refusal>* refusals) {
   std::string name;
@@ -152,13 +188,16 @@ bool CheckName(const ArchiveEntry& entry, std::string* path, bool* isFolder, std
   if (fault != ziplib::EntryNameFault::kNone) return refusals->push_back(EntryRefusal(entry, NameFaultReason(fault))), false;
   const std::string windowsFault = WindowsNameFault(*path);
   if (!windowsFault.empty()) return refusals->push_back(EntryRefusal(entry, windowsFault)), false;
+  const std::string ownNameFault = InstallerOwnNameFault(*path);
+  if (!ownNameFault.empty()) return refusals->push_back(EntryRefusal(entry, ownNameFault)), false;
   if (!product::IsContainedRelativePath(*path)) {
     return refusals->push_back(EntryRefusal(entry, "its name has an empty or \".\" part (two separators in a row?).")), false;
   }
   if (path->size() > kLongestEntryName) {
     refusals->push_back(EntryRefusal(entry, "its name is " + std::to_string(path->size()) + " bytes long; at most " +
                                                 std::to_string(kLongestEntryName) + " are taken, so that it fits "
-                                                "below the folder the user picks (Windows paths end at 259)."));
+                                                "below the installer's default folder within the Windows path "
+                                                "limit (259 bytes)."));
     return false;
   }
   return true;
@@ -244,6 +283,14 @@ void CheckPrograms(const Placement& placement, const std::vector<PlannedItem>& i
 }  // namespace
 
 std::vector<Refusal> CheckEntries(const ArchiveLayout& layout, std::vector<PlannedItem>* items) {
+  if (UnflaggedNamesAreUtf8(layout)) {
+    return {ArchiveRefusal("the archive's names are UTF-8 without the UTF-8 flag (general-purpose bit 11): \"" +
+                           std::string(kMainProgram) + "\" is stored in UTF-8 unflagged, as Info-ZIP zip writes "
+                           "names in a UTF-8 locale. The installer takes unflagged names as GBK, so every name outside "
+                           "ASCII would land under other characters. Zip the product with 7-Zip (7z a -tzip), bsdtar "
+                           "(--format zip) or Python's zipfile, which flag UTF-8 names, or with Info-ZIP zip from a "
+                           "tree whose file names are GBK.")};
+  }
   std::vector<Refusal> refusals;
   Placement placement;
   for (const ArchiveEntry& entry : layout.entries) {

@@ -7,6 +7,7 @@
 
 #include "installer/pack/ArchiveLayout.h"
 #include "installer/pack/Refusal.h"
+#include "services/zip/EntryName.h"
 
 namespace pack {
 
@@ -19,9 +20,13 @@ struct PlannedItem {
   uint32_t crc = 0;               // CRC-32 of the unpacked bytes (files)
 };
 
-// The longest entry name taken, in GBK bytes: Windows paths end at 259 characters, and the
-// folder the user picks needs room in front of the name.
+// The longest entry name taken, in GBK bytes. Below the default folder every name of up to this
+// length lands within the Windows path limit; the folder page takes another folder only while
+// the product's longest name still fits below it.
 constexpr size_t kLongestEntryName = 200;
+constexpr char kDefaultFolder[] = "C:\\Veltaro\\会计从业资格";
+static_assert(sizeof kDefaultFolder - 1 + 1 + kLongestEntryName <= ziplib::kLongestEntryPath,
+              "the longest name fits below the default folder");
 
 // Checks every entry and the archive's content; fills `items` with what the unpack will make.
 std::vector<Refusal> CheckEntries(const ArchiveLayout& layout, std::vector<PlannedItem>* items);

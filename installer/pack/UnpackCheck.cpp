@@ -23,16 +23,19 @@ void NoteProgress(int32_t current, int32_t total, const char*, ziplib::ZipUnpack
   if (current < total) lastHandled = current;
 }
 
-// A new folder of our own under the temporary folder. What the unpack put into it is taken out
-// item by item (RemoveUnpacked); the folder itself goes at the end, and only when empty.
+// A new folder of our own at the root of the temporary folder's drive, its target no longer
+// than the installer's default folder (C:\Veltaro\会计从业资格, 23 bytes): a name that fits
+// below that folder fits here. What the unpack put into it is taken out item by item
+// (RemoveUnpacked); the folder itself goes at the end, and only when empty.
 class ScratchFolder {
  public:
   ScratchFolder() {
     char temp[MAX_PATH] = {};
-    if (!GetTempPathA(sizeof temp, temp)) return;
-    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
-      const std::string candidate = std::string(temp) + "veltaro-pack-check-" + std::to_string(GetTickCount()) + "-" +
-                                    std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+    if (GetTempPathA(sizeof temp, temp) < 3 || temp[1] != ':') return;
+    for (unsigned attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
+      char name[16];
+      wsprintfA(name, "veltaro-%04x", (GetTickCount() + GetCurrentProcessId() * 16 + attempt) & 0xFFFF);
+      const std::string candidate = std::string(temp, 3) + name;
       if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;  // never one that was there
     }
   }
@@ -136,9 +139,20 @@ bool InstallerListsArchive(const std::string& archive, const ArchiveLayout& layo
 
 const ArchiveEntry& EntryAt(const ArchiveLayout& layout, uint32_t index) { return layout.entries[index]; }
 
-// The entry after the last one the unpack reported is the one it stopped at.
-std::vector<Refusal> FaultAtLastEntry(const std::string& archive, const ArchiveLayout& layout, const std::string& scratch) {
-  const int32_t failed = lastHandled + 1;
+// The first entry the reader cannot describe (the unpack counts them all before it writes),
+// else the entry after the last one the unpack reported: the one it stopped at.
+int32_t FailedEntry(const std::string& archive) {
+  ziplib::ZipReader reader;
+  if (reader.Open(archive.c_str()) != ziplib::kZipOk) return lastHandled + 1;
+  for (int32_t i = 0; i <= lastHandled + 1; ++i) {
+    ziplib::ZipEntryInfo info;
+    if (reader.GetEntry(i, &info) != ziplib::kZipOk) return i;
+  }
+  return lastHandled + 1;
+}
+
+std::vector<Refusal> FaultAtFailedEntry(const std::string& archive, const ArchiveLayout& layout, const std::string& scratch) {
+  const int32_t failed = FailedEntry(archive);
   if (failed >= static_cast<int32_t>(layout.entries.size())) return {ArchiveRefusal("the installer's unpack fails on this archive.")};
   return {EntryRefusal(EntryAt(layout, static_cast<uint32_t>(failed)), ReaderFault(archive, failed, scratch))};
 }
@@ -174,7 +188,7 @@ std::vector<Refusal> UnpackAndCompare(const std::string& archive, const ArchiveL
   unpacker.SetProgressCallback(NoteProgress);
   lastHandled = -1;
   const bool unpacked = unpacker.Run(archive.c_str(), target.c_str()) == 1;
-  std::vector<Refusal> refusals = unpacked ? CompareUnpacked(target, layout, items) : FaultAtLastEntry(archive, layout, scratch.Path());
+  std::vector<Refusal> refusals = unpacked ? CompareUnpacked(target, layout, items) : FaultAtFailedEntry(archive, layout, scratch.Path());
   RemoveUnpacked(target, items);
   return refusals;
 }

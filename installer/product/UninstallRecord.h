@@ -11,6 +11,9 @@
 namespace product {
 
 constexpr char kRecordFileName[] = "Uninstall.ini";
+// The installer writes each record under its name and this suffix first, and moves it into place
+// only once the installation has succeeded.
+constexpr char kPendingRecordSuffix[] = ".new";
 
 struct UninstallRecord {
   std::string folder;                  // the installation folder, as the installer wrote it

@@ -56,10 +56,11 @@ FileInflate InflateIntoFile(EntryInflater& inflater, const uint8_t* packed, size
   const size_t size = static_cast<size_t>(check.size);
   uint8_t* const view = static_cast<uint8_t*>(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, size));
   if (!view) {
+    // The mapping has made the file its full length: emptied again, it is written piece by
+    // piece instead; a file that cannot be emptied fails the entry.
     mapping.Close();
-    SetFilePointer(output, 0, nullptr, FILE_BEGIN);
-    SetEndOfFile(output);
-    return FileInflate::kNoMapping;
+    const bool emptied = SetFilePointer(output, 0, nullptr, FILE_BEGIN) == 0 && SetEndOfFile(output);
+    return emptied ? FileInflate::kNoMapping : FileInflate::kFailed;
   }
   const bool whole = inflater.Inflate(packed, packedSize, view, size) && Crc32(0, view, size) == check.crc;
   UnmapViewOfFile(view);

@@ -1,10 +1,18 @@
 // Which stored entry names may be joined to the target folder.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace ziplib {
+
+// A file already there is replaced by an entry written beside it under its name and this
+// suffix, and moved over it once whole.
+constexpr char kBesideSuffix[] = ".unpack~";
+// The longest path an entry can land at and still be written beside the file it replaces
+// (Win32 paths end at 259 bytes, MAX_PATH less the terminating zero).
+constexpr size_t kLongestEntryPath = 259 - (sizeof kBesideSuffix - 1);
 
 // True when the name (with "/" already made "\") stays inside the folder it is joined to: no
 // leading "\", no ":" anywhere (drive letters, alternate streams), no ".." component (nor one that

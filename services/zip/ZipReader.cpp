@@ -17,7 +17,6 @@ constexpr uint32_t kBufferSize = 65536;                  // streamed entries: st
 constexpr uint64_t kLargestHeldEntry = EntryPrefetcher::kMaxEntrySize;
 constexpr uint16_t kExtendedTimestampId = 0x5455;        // "UT"
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
-constexpr char kBesideSuffix[] = ".unpack~";             // an entry written beside the file it replaces
 constexpr uint32_t kFlagEncrypted = 0x0001;
 
 uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -248,8 +247,8 @@ uint32_t ZipReader::ReadOpenLocalHeader(const std::string& centralName, std::vec
 
 namespace {
 
-// The file an entry was written to beside the one it was to replace, when it is not to replace
-// it; it may carry the entry's read-only attribute.
+// The file an entry was written to, when it is not to stay (beside the one it was to replace,
+// or a new one that could not be emptied); it may carry the entry's read-only attribute.
 void DiscardBeside(rt::UniqueHandle& output, const std::string& written) {
   output.Close();
   SetFileAttributesA(written.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -272,7 +271,7 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   CreateTargetFolders(target);
   // A file already there is replaced only by an entry that has come out whole: the entry is
   // written beside it and moved over it at the end, so a damaged entry never empties it.
-  const bool roomBeside = target.size() + sizeof kBesideSuffix <= MAX_PATH;
+  const bool roomBeside = target.size() <= kLongestEntryPath;
   std::string written = target;
   if (roomBeside && GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) written += kBesideSuffix;
   const bool beside = written.size() != target.size();
@@ -282,10 +281,9 @@ uint32_t ZipReader::ExtractEntry(int32_t index, const char* targetFile) {
   if (!output.Valid()) return kZipCannotOpen;
   if (!CopyEntryData(index, output.Get(), mappable)) {
     // Nothing of an entry that failed stays in its file, neither the bytes before the damage
-    // nor any a decoder made up past it.
-    SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
-    SetEndOfFile(output.Get());
-    if (beside) DiscardBeside(output, written);
+    // nor any a decoder made up past it; a new file that cannot be emptied goes altogether.
+    const bool emptied = SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN) == 0 && SetEndOfFile(output.Get());
+    if (beside || !emptied) DiscardBeside(output, written);
     return kZipCannotExtract;
   }
   if (GetFileType(output.Get()) == FILE_TYPE_DISK) {

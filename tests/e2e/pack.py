@@ -3,7 +3,8 @@
 zipped by real tools (Info-ZIP zip on GBK file names, 7-Zip, bsdtar and Python's zipfile with
 UTF-8 names); each archive is packed, installed end to end under Wine and compared byte for byte
 with the tree under the right names. Then every kind of archive the installer could not install
-right is packed once and must be refused with its reason, leaving no installer behind."""
+right is packed once and must be refused with its reason, leaving an earlier installer as it
+was and nothing of the attempt behind."""
 import argparse
 import os
 import random
@@ -18,8 +19,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e  # noqa: E402  (the Wine prefix, the driver and the installer's controls)
 
 MAIN_PROGRAM, UNINSTALLER = "会计从业资格.exe", "Uninstall.exe"
-FOLDERS = ["题库", "资料", "资料/说明"]
+# 凭证, 露, 图片 and 目录 are GBK bytes that are valid UTF-8 as well.
+FOLDERS = ["题库", "资料", "资料/说明", "凭证", "图片"]
 RECORDS = {"Uninstall.ini", "Uninstall.log"}
+# 200 bytes in GBK, the longest name taken: it fits below the default folder, not below a long one.
+LONG_NAME = "资料/" + "n" * 191 + ".txt"
+DEFAULT_FOLDER = "C:\\Veltaro\\会计从业资格"
+TOO_LONG_MESSAGE = "安装路径太长,软件文件放不下,请选择较短的安装路径!"
 
 
 def product_files(build):
@@ -33,6 +39,8 @@ def product_files(build):
         "题库/第一章.dat": bytes(generator.getrandbits(8) for _ in range(150000)),
         "题库/空.txt": b"",
         "资料/说明/读我.txt": "说明文字\r\n".encode("gbk") * 500,
+        "凭证/露.txt": b"voucher",
+        "图片/目录.txt": b"",
     }
 
 
@@ -68,13 +76,13 @@ def made_by_tools(work, files):
                    stdout=subprocess.DEVNULL)
     subprocess.run(["bsdtar", "--format", "zip", "-cf", archives["bsdtar"], *sorted(os.listdir(utf8_tree))],
                    cwd=utf8_tree, env=utf8_locale, check=True)
-    python_zip(archives["python"], files)
+    python_zip(archives["python"], dict(files, **{LONG_NAME: b"long"}))
     return archives
 
 
-def pack(source, archive, output):
-    """Runs scripts/pack; (exit code, what it printed on stderr)."""
-    done = subprocess.run(["bash", os.path.join(source, "scripts", "pack"), archive, output],
+def pack(source, archive, output, cwd=None):
+    """Runs scripts/pack (started in cwd); (exit code, what it printed on stderr)."""
+    done = subprocess.run(["bash", os.path.join(source, "scripts", "pack"), archive, output], cwd=cwd,
                           capture_output=True, text=True, errors="replace")
     return done.returncode, done.stderr
 
@@ -114,10 +122,30 @@ def installed_tree(root):
     return found
 
 
+def refuse_too_long_folder(wine, run, tool, results):
+    """A folder the product's longest name does not fit below is refused; the folder page stays."""
+    folder = "C:\\pack\\" + "L" * 60
+    if not run.open_custom_page() or not run.type(e2e.FOLDER_BOX, folder) or not run.press(e2e.INSTALL_BUTTON):
+        return
+    text = run.box(60)
+    results.check(text is not None and TOO_LONG_MESSAGE in text, f"{tool}: a folder too long for its names is refused ({text!r})")
+    run.answer(e2e.IDOK)
+    results.check(not os.path.exists(os.path.join(wine.prefix, "drive_c", "pack", "L" * 60)),
+                  f"{tool}: nothing is written there")
+
+
 def install_and_compare(wine, installer, tool, files, results, artifacts):
-    folder = "C:\\pack\\" + tool
+    long_names = tool == "python"
+    folder = DEFAULT_FOLDER if long_names else "C:\\pack\\" + tool
+    if long_names:
+        files = dict(files, **{LONG_NAME: b"long"})
     with e2e.Installer(wine, installer, results, os.path.join(artifacts, tool)) as run:
-        if not e2e.type_folder_and_install(run, folder):
+        if long_names:
+            refuse_too_long_folder(wine, run, tool, results)
+            typed = run.type(e2e.FOLDER_BOX, folder) and run.press(e2e.INSTALL_BUTTON)
+        else:
+            typed = e2e.type_folder_and_install(run, folder)
+        if not typed:
             return
         results.check(run.wait_finish_page(120), f"{tool}: the installation reaches the finish page")
         e2e.finish_without_starting(run)
@@ -143,15 +171,15 @@ def patched(path, old, new):
     return path
 
 
-def with_wrong_crc(path, name):
-    """The entry's CRC changed in its local header and its central record alike."""
+def with_wrong_crc(path, name, central=True):
+    """The entry's CRC changed in its local header and (unless not `central`) its central record."""
     with zipfile.ZipFile(path) as archive:
         info = archive.getinfo(name)
     with open(path, "rb") as f:
         data = bytearray(f.read())
     wrong = struct.pack("<I", info.CRC ^ 0x5A5A5A5A)
     data[info.header_offset + 14:info.header_offset + 18] = wrong
-    at = data.find(b"PK\x01\x02")
+    at = data.find(b"PK\x01\x02") if central else -1
     while at >= 0:
         length = struct.unpack_from("<H", data, at + 28)[0]
         if data[at + 46:at + 46 + length] == name.encode():
@@ -208,7 +236,14 @@ def refusal_cases(work, files):
         ("UTF-8 without GBK form", python_zip(at("emoji.zip"), dict(small, **{"\U0001F600.txt": b"x"}), folders=[]),
          "GBK"),
         ("UTF-8 names unflagged (Info-ZIP in a UTF-8 locale)", infozip_in_utf8_locale(work, files),
-         "not flagged UTF-8"),
+         "UTF-8 without the UTF-8 flag"),
+        ("the installer's payload name at the top", python_zip(at("zip-tmp.zip"), dict(small, **{"Zip.Tmp": b"x"}),
+                                                              folders=[]), 'entry 3 "Zip.Tmp": the installer writes its own'),
+        ("a record's name at the top", python_zip(at("record.zip"), dict(small, **{"uninstall.INI": b"x"}), folders=[]),
+         'entry 3 "uninstall.INI": the installer writes its own "Uninstall.ini"'),
+        ("a local header with another CRC", with_wrong_crc(python_zip(at("local-crc.zip"), small, folders=[]),
+                                                           "readme.txt", central=False),
+         'entry 2 "readme.txt": its local header gives another method, CRC-32 or size'),
         ("a file without its folder entry", python_zip(at("no-folder.zip"), dict(small, **{"程序/说明.txt": b"x"}),
                                                        folders=[]), "has no folder entry before it"),
         ("a damaged entry", with_wrong_crc(python_zip(at("crc.zip"), small, folders=[]), "readme.txt"),
@@ -248,7 +283,9 @@ def main():
         for tool, archive in made_by_tools(work, files).items():
             print(f"packing and installing the archive {tool} made", flush=True)
             installer = os.path.join(work, tool + "-setup.exe")
-            code, errors = pack(source, archive, installer)
+            with open(installer, "wb") as f:
+                f.write(b"an installer of an earlier product")  # replaced by the new one
+            code, errors = pack(source, os.path.relpath(archive, work), os.path.relpath(installer, work), cwd=work)
             if not results.check(code == 0 and os.path.isfile(installer), f"{tool}: scripts/pack makes the installer"
                                  + ("" if code == 0 else f" (exit {code}: {errors.strip()[-600:]})")):
                 continue
@@ -257,20 +294,33 @@ def main():
     finally:
         subprocess.run(["wineserver", "-k"], env=wine.env)
 
-    # What scripts/pack does with a refusal (the reasons relayed, the earlier OUTPUT gone, no
-    # installer left) is the same whatever the reason: the first two cases go through it, the
-    # others straight through the check it runs, which alone decides (one Wine process each,
-    # instead of a build each: that is minutes on an emulated machine).
+    # What scripts/pack does with a refusal (the reasons relayed, the earlier OUTPUT kept, nothing
+    # left) is the same whatever the reason: the first two cases go through it, started in the
+    # vendor's own folder with relative names, the others straight through the check it runs,
+    # which alone decides (one Wine process each, instead of a build each: that is minutes on an
+    # emulated machine).
     cases = refusal_cases(work, files)
+    earlier = b"an installer of an earlier product"
     for what, archive, words in cases[:2]:
         print(f"refused: {what}", flush=True)
-        output = os.path.join(work, "refused-setup.exe")
-        with open(output, "wb") as f:
-            f.write(b"an installer of an earlier product")
-        code, errors = pack(source, archive, output)
+        with open(os.path.join(work, "refused-setup.exe"), "wb") as f:
+            f.write(earlier)
+        before = sorted(os.listdir(work))
+        code, errors = pack(source, os.path.basename(archive), "refused-setup.exe", cwd=work)
         results.check(code == 1 and "refused: " in errors and words in errors,
                       f"{what}: refused with its reason ({errors.strip().splitlines()[:2]})")
-        results.check(not os.path.exists(output), f"{what}: no installer is left")
+        with open(os.path.join(work, "refused-setup.exe"), "rb") as f:
+            results.check(f.read() == earlier, f"{what}: the earlier installer is kept byte for byte")
+        left = sorted(set(os.listdir(work)) - set(before)) + [p for p in ("pack/product.zip", "veltaro-pack.exe")
+                                                              if os.path.exists(os.path.join(build, p))]
+        results.check(not left, f"{what}: nothing of the attempt is left ({left})")
+    good = os.path.join(work, "good.zip")
+    with open(good, "rb") as f:
+        good_bytes = f.read()
+    code, errors = pack(source, "good.zip", "./good.zip", cwd=work)
+    with open(good, "rb") as f:
+        results.check(code == 2 and f.read() == good_bytes,
+                      f"packing an archive into itself is refused and leaves it whole (exit {code}: {errors.strip()})")
     checker = os.path.join(build, "installer", "pack", "packcheck.exe")
     stamp = os.path.join(work, "refused.checked")
     try:

@@ -99,10 +99,38 @@ TEST(PackRulesTest, NamesWindowsWouldNotKeepAsWrittenAreRefused) {
   EXPECT_TRUE(RefusedFor(refusals, "9: ", "begins with a separator"));
   EXPECT_TRUE(RefusedFor(refusals, "10: ", "neither valid GBK nor flagged UTF-8"));
   EXPECT_TRUE(RefusedFor(refusals, "11: ", "GBK"));
-  EXPECT_TRUE(RefusedFor(refusals, "12: ", "not flagged UTF-8"));
+  EXPECT_FALSE(RefusedFor(refusals, "12: ", "")) << "valid GBK in an archive whose unflagged names are GBK";
   EXPECT_TRUE(RefusedFor(refusals, "13: ", "empty or"));
   EXPECT_TRUE(RefusedFor(refusals, "14: ", "0x80 or 0xFF")) << "Windows reads x€ and y.txt, not one name";
-  EXPECT_EQ(refusals.size(), 14u);
+  EXPECT_EQ(refusals.size(), 13u);
+}
+
+// 凭证 (C6BE D6A4) and 图片 are GBK bytes that read as UTF-8 too; the main program's entry decides.
+TEST(PackRulesTest, TheMainProgramsNameTellsHowUnflaggedNamesAreEncoded) {
+  std::vector<pack::PlannedItem> items;
+  EXPECT_TRUE(Refusals(Layout({Entry("凭证/"), Entry("凭证/露.txt"), Entry("图片/")}), &items).empty());
+  ASSERT_EQ(items.size(), 5u);
+  EXPECT_EQ(items[1].path, "凭证\\露.txt");
+  EXPECT_TRUE(Refusals(Layout({Entry(u8"会计从业资格.exe", kUtf8), Entry("Uninstall.exe"), Entry("凭证/")}, false))
+                  .empty())
+      << "a flagged main program says nothing against GBK";
+  const std::vector<std::string> unflaggedUtf8 =
+      Refusals(Layout({Entry(u8"会计从业资格.EXE", 0, kMadeOnUnix), Entry("Uninstall.exe"), Entry(u8"题库/")}, false));
+  ASSERT_EQ(unflaggedUtf8.size(), 1u) << "one reason for the whole archive, not one per name";
+  EXPECT_TRUE(RefusedFor(unflaggedUtf8, "-1: ", "UTF-8 without the UTF-8 flag"));
+  EXPECT_TRUE(RefusedFor(unflaggedUtf8, "-1: ", "7-Zip"));
+}
+
+TEST(PackRulesTest, NamesTheInstallerWritesItselfAreRefused) {
+  const std::vector<std::string> refusals = Refusals(Layout({
+      Entry("ZIP.TMP"), Entry("uninstall.INI"), Entry("Uninstall.log.new"), Entry("Uninstall.log/"), Entry("题库/"),
+      Entry("题库/zip.tmp"), Entry("题库/第一章.dat.UNPACK~"), Entry("Uninstall.log.txt")}));
+  EXPECT_TRUE(RefusedFor(refusals, "0: ", "the archive it unpacks"));
+  EXPECT_TRUE(RefusedFor(refusals, "1: ", "the record its uninstaller reads"));
+  EXPECT_TRUE(RefusedFor(refusals, "2: ", "Uninstall.log.new"));
+  EXPECT_TRUE(RefusedFor(refusals, "3: ", "Uninstall.log")) << "a folder of that name blocks the record too";
+  EXPECT_TRUE(RefusedFor(refusals, "6: ", ".unpack~"));
+  EXPECT_EQ(refusals.size(), 5u) << "the names are the installer's only at the top level, and only whole";
 }
 
 TEST(PackRulesTest, AUnicodePathFieldMustAgreeWithTheGbkName) {
