@@ -218,8 +218,9 @@ def refusal_cases(work, files):
                 entry.write(data)
     encrypted = at("encrypted.zip")
     plain = at("plain")
-    write_tree(plain, small, os.fsencode)
-    subprocess.run(["zip", "-q", "-r", "-P", "secret", encrypted, "."], cwd=plain, check=True)
+    write_tree(plain, small, lambda name: name.encode("gbk"))  # a right archive but for the password
+    subprocess.run(["zip", "-q", "-r", "-P", "secret", encrypted, "."], cwd=plain, check=True,
+                   env=dict(os.environ, LANG="C", LC_ALL="C"))
     return [
         ("not a ZIP", at("not-a-zip.zip"), "is not a ZIP archive"),
         ("cut short", at("truncated.zip"), "cut short"),
