@@ -124,13 +124,15 @@ def installed_tree(root):
 
 def refuse_too_long_folder(wine, run, tool, results):
     """A folder the product's longest name does not fit below is refused; the folder page stays."""
-    folder = "C:\\pack\\" + "L" * 60
+    # Chinese, so that it is set at once: 60 keys typed into the box on a loaded machine can be lost.
+    long_part = "长" * 25
+    folder = "C:\\pack\\" + long_part  # 58 bytes: above 251 - 1 - 200
     if not run.open_custom_page() or not run.type(e2e.FOLDER_BOX, folder) or not run.press(e2e.INSTALL_BUTTON):
         return
     text = run.box(60)
     results.check(text is not None and TOO_LONG_MESSAGE in text, f"{tool}: a folder too long for its names is refused ({text!r})")
     run.answer(e2e.IDOK)
-    results.check(not os.path.exists(os.path.join(wine.prefix, "drive_c", "pack", "L" * 60)),
+    results.check(not os.path.exists(os.path.join(wine.prefix, "drive_c", "pack", long_part)),
                   f"{tool}: nothing is written there")
 
 
