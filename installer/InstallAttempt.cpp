@@ -107,7 +107,16 @@ product::InstallLog InstallAttempt::Log() const {
   return log;
 }
 
+void InstallAttempt::KeepEarlierFiles() {
+  std::vector<std::string> files;
+  for (const Item& item : items_) {
+    if (item.existed && !item.item.isFolder) files.push_back(item.item.path);
+  }
+  earlierFiles_.Keep(folder_, files);
+}
+
 void InstallAttempt::Undo() const {
+  earlierFiles_.PutBack();
   DeleteFileEvenIfReadOnly(archiveFile_);
   if (!logExisted_) DeleteFileEvenIfReadOnly(path::Join(folder_, product::kInstallLogName));
   if (!recordExisted_) DeleteFileEvenIfReadOnly(path::Join(folder_, product::kRecordFileName));

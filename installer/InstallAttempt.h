@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/EarlierFiles.h"
 #include "installer/product/InstallLog.h"
 
 namespace installer {
@@ -32,9 +33,14 @@ class InstallAttempt {
   // in the same folder that are still there.
   product::InstallLog Log() const;
 
+  // Keeps the files that were there before and that the unpack will replace, until Undo puts
+  // them back or the attempt has succeeded (DropEarlierFiles).
+  void KeepEarlierFiles();
+  void DropEarlierFiles() const { earlierFiles_.Drop(); }
+
   // Removes every file and folder this attempt created, the temporary archive, the record files
-  // it wrote and the levels of the folder it made; whatever was there before stays (a file the
-  // attempt replaced keeps its new content).
+  // it wrote and the levels of the folder it made; whatever was there before stays, and a file the
+  // attempt replaced gets its earlier bytes back where the disk could keep them.
   void Undo() const;
 
  private:
@@ -53,6 +59,7 @@ class InstallAttempt {
   bool logExisted_ = false;      // Uninstall.log
   bool overEarlier_ = false;     // an earlier installation lies in the folder
   product::InstallLog earlier_;  // its log
+  EarlierFiles earlierFiles_;    // the files the unpack replaces, as they were
 };
 
 // True when the folder holds any file or folder.

@@ -138,8 +138,9 @@ bool WritePayload(const Installation& setup) {
   return setup.attempt.MakeFolder() && WriteBytesToFile(setup.archive, pool::Bytes(pool::Payload));
 }
 
-bool UnpackProduct(const Installation& setup) {
+bool UnpackProduct(Installation& setup) {
   ShowProgress(0);
+  setup.attempt.KeepEarlierFiles();
   return Unpack(kWindow, kZipUnit, setup.archive, setup.folder) == 1;
 }
 
@@ -223,13 +224,19 @@ bool WriteRecords(const Installation& setup) {
 }
 
 // The pending records take the place of the earlier ones, the log last: until then an earlier
-// installation stays as it was.
+// installation stays as it was. Should the log not take its place (someone holds the earlier
+// one), the earlier record, kept in memory, goes back beside it.
 bool CommitRecords(const Installation& setup) {
   const std::string record = InFolder(setup, pool::UninstallRecord);
   const std::string log = product::path::Join(setup.folder, product::kInstallLogName);
   constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  return MoveFileExA(Pending(record).c_str(), record.c_str(), kReplace) &&
-         MoveFileExA(Pending(log).c_str(), log.c_str(), kReplace);
+  SavedFile earlierRecord{record, std::string()};
+  const bool recordExisted = GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (recordExisted && !ReadSmallFile(record, earlierRecord.bytes)) return false;
+  if (!MoveFileExA(Pending(record).c_str(), record.c_str(), kReplace)) return false;
+  if (MoveFileExA(Pending(log).c_str(), log.c_str(), kReplace)) return true;
+  if (recordExisted) PutBack(earlierRecord);
+  return false;
 }
 
 void DropPendingRecords(const Installation& setup) {
@@ -288,6 +295,7 @@ void Install() {
   // Registered last: the list of programs never names a product that is not whole.
   Registration registration;
   if (!registration.Register(setup.folder) || !CommitRecords(setup)) return registration.Withdraw(), Fail(setup);
+  setup.attempt.DropEarlierFiles();
   ShowPage(kFinishPage);
 }
 

@@ -154,11 +154,14 @@ bool EndsWithFoldingCase(const std::string& path, const std::string& end) {
 
 // A name the installer writes a file of its own under: at the top level the payload it unpacks
 // (held open while it does) and the records the uninstaller reads, with their pending copies;
-// anywhere, the file an entry that replaces an earlier one is written to first.
+// anywhere, the file an entry that replaces an earlier one is written to first, and the folder
+// the files it replaces are kept in until it has succeeded.
 std::string InstallerOwnNameFault(const std::string& path) {
-  if (EndsWithFoldingCase(path, ziplib::kBesideSuffix)) {
-    return std::string("its name ends in \"") + ziplib::kBesideSuffix + "\": the installer writes an entry that "
-           "replaces an earlier file beside it under that name first, and would overwrite this one. Rename it.";
+  for (const std::string& part : product::path::Split(path, '\\')) {
+    if (!EndsWithFoldingCase(part, ziplib::kBesideSuffix)) continue;
+    return std::string("a name in its path ends in \"") + ziplib::kBesideSuffix + "\": the installer writes an entry "
+           "that replaces an earlier file beside it under such a name first, and keeps the files it replaces in a "
+           "folder of such a name, so this one could be overwritten. Rename it.";
   }
   const std::string pendingRecord = std::string(product::kRecordFileName) + product::kPendingRecordSuffix;
   const std::string pendingLog = std::string(product::kInstallLogName) + product::kPendingRecordSuffix;

@@ -25,15 +25,6 @@ bool IsRealFolder(const std::string& path) {
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Whether every level of `relative` above its last name is a real folder: only then does the
-// path lead where the installation put it. Asked afresh for every item, after the item is open.
-bool LeadsThroughRealFolders(const std::string& top, const std::string& relative) {
-  for (std::string level = path::Folder(relative); !level.empty(); level = path::Folder(level)) {
-    if (!IsRealFolder(path::Join(top, level))) return false;
-  }
-  return true;
-}
-
 // True when the folder holds nothing but, possibly, the file named `keepName`.
 bool HoldsOnly(const std::string& folder, const std::string& keepName) {
   WIN32_FIND_DATAA entry;
@@ -186,6 +177,13 @@ void RemoveListedFolders(const InstallLog& log) {
 }
 
 }  // namespace
+
+bool LeadsThroughRealFolders(const std::string& top, const std::string& relative) {
+  for (std::string level = path::Folder(relative); !level.empty(); level = path::Folder(level)) {
+    if (!IsRealFolder(path::Join(top, level))) return false;
+  }
+  return true;
+}
 
 bool RemoveListedItem(const std::string& folder, const std::string& relative, bool isFolder) {
   return RemoveItem(folder, FinalPathOfFolder(folder), relative, isFolder) == Removal::kDone;

@@ -31,6 +31,10 @@ RemovalResult RemoveInstalledItems(const InstallLog& log, const std::string& kee
 // real folders only, and a folder only when empty. True when it is gone (or was never there).
 bool RemoveListedItem(const std::string& folder, const std::string& relative, bool isFolder);
 
+// Whether every level of `relative` above its last name is a real folder of `top`, not a link:
+// only then does the path lead where the installation put it. Asked afresh before each use.
+bool LeadsThroughRealFolders(const std::string& top, const std::string& relative);
+
 // Removes `folder` and each parent up to and including `made`, innermost first, each only when
 // empty; nothing when `made` is empty.
 void RemoveEmptyLevels(const std::string& folder, const std::string& made);

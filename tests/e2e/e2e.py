@@ -858,12 +858,22 @@ def scenario_reinstall(wine, exe, damaged, payload, results, artifacts):
             finish_without_starting(run)
     check_installed_and_logged(wine, folder, payload, results)
     # The same product with its twelfth file damaged: the earlier file of that name must survive
-    # the failed entry, and the earlier installation must stay whole and uninstallable.
+    # the failed entry, and so must the first file, which an earlier version brought with other
+    # bytes and which the failed attempt had already replaced by a whole entry. The earlier
+    # installation must stay whole and uninstallable.
+    first = next(name for kind, name in archive_items(payload) if kind == "F")
+    with open(resolve(wine.unix_path(folder), first.split("\\")), "wb") as f:
+        f.write(b"the earlier version's bytes")
     before, entry_before = drive_c_snapshot(wine), wine.reg_query(UNINSTALL_KEY)
     install_failing_late(wine, damaged, results, artifacts)
     after = drive_c_snapshot(wine)
     results.check(after == before, "the failed reinstall leaves drive C as it was: " + describe_difference(before, after))
     results.check(wine.reg_query(UNINSTALL_KEY) == entry_before, "and the uninstall entry as it was")
+    fail_after_registration(wine, exe, results, artifacts)
+    after = drive_c_snapshot(wine)
+    results.check(after == before, "so does one into another folder that fails after its registration: "
+                  + describe_difference(before, after))
+    results.check(wine.reg_query(UNINSTALL_KEY) == entry_before, "and the uninstall entry is the earlier one again")
     text = uninstall(wine, folder, results)
     results.check("卸载完成" in text and "保留" not in text, f"the uninstaller says it is done ({text!r})")
     deadline = time.time() + within(30)
@@ -871,6 +881,42 @@ def scenario_reinstall(wine, exe, damaged, payload, results, artifacts):
         time.sleep(0.5)
     results.check(not os.path.exists(wine.unix_path("C:\\Veltaro")), "nothing is left of the product")
     results.check(wine.reg_query(UNINSTALL_KEY)[0] != 0, "the uninstall entry is gone")
+
+
+def fail_after_registration(wine, exe, results, artifacts):
+    """Installs into C:\\Other, the folder of another program that keeps a record of the same shape
+    and holds its log open while it runs: 是 installs, and the last step, the new log taking the
+    held one's place, fails after the registration. What the attempt made and changed (its
+    files, the shortcuts it replaced, the entry's values, that program's Uninstall.ini) must be
+    as before; the folder is left holding only that program's files."""
+    own = os.path.join(wine.prefix, "drive_c", "Other")
+    os.makedirs(own)
+    for name, data in (("Uninstall.ini", "[路径]\r\n安装路径=C:\\Other\r\n".encode("gbk")),
+                       ("Uninstall.log", b"its own log\r\n")):
+        with open(os.path.join(own, name), "wb") as f:
+            f.write(data)
+    signals = os.path.join(wine.prefix, "drive_c")
+    holder = wine.start(wine.driver_exe, "hold", "C:\\Other\\Uninstall.log", "C:\\held", "C:\\release")
+    results.check(wait_until(lambda: os.path.exists(os.path.join(signals, "held")), 60), "the other program holds its log")
+    os.remove(os.path.join(signals, "held"))
+    theirs = tree_snapshot(own)
+    with Installer(wine, exe, results, artifacts) as run:
+        if type_folder_and_install(run, "C:\\Other"):
+            text = run.box(60)
+            results.check(text is not None and FOLDER_IN_USE_QUESTION in text, f"the folder is taken only when 是 ({text!r})")
+            run.answer(IDYES)
+            text = run.box(300)
+            results.check(text is not None and FAILED_MESSAGE in text, f"the held log fails the installation ({text!r})")
+            run.answer(IDOK)
+            time.sleep(0.5)
+        run.click(CUSTOM_BACK_LINK)
+        run.click(CLOSE_BUTTON)
+    open(os.path.join(signals, "release"), "wb").close()
+    holder.wait(timeout=within(60))
+    os.remove(os.path.join(signals, "release"))
+    after = tree_snapshot(own)
+    results.check(after == theirs, "the other program's folder is as it was: " + describe_difference(theirs, after))
+    shutil.rmtree(own)
 
 
 def install_failing_late(wine, exe, results, artifacts):

@@ -56,14 +56,19 @@ bool Plan(InstallAttempt& attempt, const std::string& folder, const std::string&
 }
 
 // What an unpack of `archive` into `folder` leaves: its folders, and every file with the
-// given content.
+// given content. As in the unpack, a file already there is replaced by a whole one moved over it.
 void Unpacked(const std::string& folder, const std::string& archive, const std::string& content) {
   for (const InstalledItem& item : List(archive)) {
     const std::string target = folder + "\\" + item.path;
     if (item.isFolder) {
       CreateDirectoryA(target.c_str(), nullptr);
-    } else {
-      ASSERT_TRUE(ziptest::WriteWholeFile(target, content)) << target;
+      continue;
+    }
+    const bool existed = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string written = existed ? target + ".unpack~" : target;
+    ASSERT_TRUE(ziptest::WriteWholeFile(written, content)) << target;
+    if (existed) {
+      ASSERT_TRUE(MoveFileExA(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) << target;
     }
   }
 }
@@ -119,14 +124,27 @@ TEST(InstallAttemptTest, UndoTakesBackWhatTheAttemptMadeAndKeepsWhatWasThere) {
   ASSERT_TRUE(Plan(attempt, folder, archive));
   EXPECT_FALSE(attempt.IsOverEarlierInstallation());
   ASSERT_TRUE(ziptest::WriteWholeFile(disk / "zip.tmp", archive));
+  attempt.KeepEarlierFiles();
   Unpacked(folder, archive, "new");
   ASSERT_TRUE(ziptest::WriteWholeFile(disk / "Uninstall.ini", "[路径]\r\n"));
   attempt.Undo();
-  // A file the attempt replaced keeps its new content; everything else made is gone.
+  // A file the attempt replaced gets its earlier bytes back; everything else made is gone, the
+  // folder its earlier bytes were kept in too.
   EXPECT_EQ(ziptest::ListTree(folder), (std::vector<std::string>{"a\\", "a\\mine.txt", "keep.txt"}));
   std::string kept;
   ASSERT_TRUE(ziptest::ReadWholeFile(disk / "keep.txt", &kept));
+  EXPECT_EQ(kept, "old");
+
+  // One that succeeds keeps the new bytes, and nothing of the earlier ones stays.
+  InstallAttempt succeeding;
+  ASSERT_TRUE(Plan(succeeding, folder, archive));
+  succeeding.KeepEarlierFiles();
+  Unpacked(folder, archive, "new");
+  succeeding.DropEarlierFiles();
+  ASSERT_TRUE(ziptest::ReadWholeFile(disk / "keep.txt", &kept));
   EXPECT_EQ(kept, "new");
+  EXPECT_EQ(ziptest::ListTree(folder), (std::vector<std::string>{"a\\", "a\\mine.txt", "a\\new.txt", "b\\", "b\\c\\",
+                                                                "b\\c\\d.txt", "keep.txt"}));
 }
 
 TEST(InstallAttemptTest, UndoRemovesTheLevelsOfTheFolderItMadeButNotAFolderSomeoneFilledMeanwhile) {

@@ -124,13 +124,14 @@ TEST(PackRulesTest, TheMainProgramsNameTellsHowUnflaggedNamesAreEncoded) {
 TEST(PackRulesTest, NamesTheInstallerWritesItselfAreRefused) {
   const std::vector<std::string> refusals = Refusals(Layout({
       Entry("ZIP.TMP"), Entry("uninstall.INI"), Entry("Uninstall.log.new"), Entry("Uninstall.log/"), Entry("题库/"),
-      Entry("题库/zip.tmp"), Entry("题库/第一章.dat.UNPACK~"), Entry("Uninstall.log.txt")}));
+      Entry("题库/zip.tmp"), Entry("题库/第一章.dat.UNPACK~"), Entry("Uninstall.log.txt"), Entry("earlier-7.unpack~/旧.dat")}));
   EXPECT_TRUE(RefusedFor(refusals, "0: ", "the archive it unpacks"));
   EXPECT_TRUE(RefusedFor(refusals, "1: ", "the record its uninstaller reads"));
   EXPECT_TRUE(RefusedFor(refusals, "2: ", "Uninstall.log.new"));
   EXPECT_TRUE(RefusedFor(refusals, "3: ", "Uninstall.log")) << "a folder of that name blocks the record too";
   EXPECT_TRUE(RefusedFor(refusals, "6: ", ".unpack~"));
-  EXPECT_EQ(refusals.size(), 5u) << "the names are the installer's only at the top level, and only whole";
+  EXPECT_TRUE(RefusedFor(refusals, "8: ", ".unpack~")) << "the folder the replaced files are kept in";
+  EXPECT_EQ(refusals.size(), 6u) << "the names are the installer's only at the top level, and only whole";
 }
 
 TEST(PackRulesTest, AUnicodePathFieldMustAgreeWithTheGbkName) {
