@@ -298,6 +298,31 @@ class Installer:
         return False
 
 
+class HeldFile:
+    """A file the driver holds open without delete sharing, as a running program holds its own,
+    until it is let go. The two signals lie at the root of drive C and are gone afterwards."""
+
+    def __init__(self, wine, path):
+        self.signals = {name: os.path.join(wine.prefix, "drive_c", name) for name in ("held", "release")}
+        for signal in self.signals.values():
+            if os.path.exists(signal):
+                os.remove(signal)
+        self.process = wine.start(wine.driver_exe, "hold", path, "C:\\held", "C:\\release")
+
+    def wait_held(self):
+        held = wait_until(lambda: os.path.exists(self.signals["held"]), 60)
+        if held:
+            os.remove(self.signals["held"])
+        return held
+
+    def let_go(self):
+        open(self.signals["release"], "wb").close()
+
+    def wait_gone(self):
+        self.process.wait(timeout=within(60))
+        os.remove(self.signals["release"])
+
+
 def installed_folder(wine, folder):
     return wine.unix_path(folder)
 
@@ -730,12 +755,8 @@ def scenario_folder_swapped_for_link(wine, exe, results, artifacts):
     os.remove(os.path.join(target, "x\u20ac"))
     with open(log_file, "wb") as f:
         f.write(earlier_log)
-    signals = os.path.join(wine.prefix, "drive_c")
-    for signal in ("held", "release"):
-        if os.path.exists(os.path.join(signals, signal)):
-            os.remove(os.path.join(signals, signal))
-    holder = wine.start(wine.driver_exe, "hold", folder + "\\模拟考试\\1.exe", "C:\\held", "C:\\release")
-    results.check(wait_until(lambda: os.path.exists(os.path.join(signals, "held")), 60), "a listed file is held open")
+    holder = HeldFile(wine, folder + "\\模拟考试\\1.exe")
+    results.check(holder.wait_held(), "a listed file is held open")
     process = wine.start(folder + "\\Uninstall.exe")
     code, text = wine.driver("box", 30)
     results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
@@ -747,11 +768,11 @@ def scenario_folder_swapped_for_link(wine, exe, results, artifacts):
     results.check(waiting, "the uninstaller removes the folder's other files and waits for the held one")
     os.rename(listed, listed + ".away")
     os.symlink(theirs, listed)
-    open(os.path.join(signals, "release"), "wb").close()
+    holder.let_go()
     code, text = wine.driver("box", 60)
     wine.driver("answer", IDOK)
     process.wait(timeout=within(60))
-    holder.wait(timeout=within(60))
+    holder.wait_gone()
     # Done, not "in use": the file was let go while the uninstaller was still trying again.
     results.check(code == 0 and "保留" in text, f"the uninstaller finishes and keeps what is not its own ({text!r})")
     after = tree_snapshot(theirs)
@@ -898,10 +919,8 @@ def fail_after_registration(wine, exe, results, artifacts):
                        ("Uninstall.log", b"its own log\r\n")):
         with open(os.path.join(own, name), "wb") as f:
             f.write(data)
-    signals = os.path.join(wine.prefix, "drive_c")
-    holder = wine.start(wine.driver_exe, "hold", "C:\\Other\\Uninstall.log", "C:\\held", "C:\\release")
-    results.check(wait_until(lambda: os.path.exists(os.path.join(signals, "held")), 60), "the other program holds its log")
-    os.remove(os.path.join(signals, "held"))
+    holder = HeldFile(wine, "C:\\Other\\Uninstall.log")
+    results.check(holder.wait_held(), "the other program holds its log")
     theirs = tree_snapshot(own)
     with Installer(wine, exe, results, artifacts) as run:
         if type_folder_and_install(run, "C:\\Other"):
@@ -914,9 +933,8 @@ def fail_after_registration(wine, exe, results, artifacts):
             time.sleep(0.5)
         run.click(CUSTOM_BACK_LINK)
         run.click(CLOSE_BUTTON)
-    open(os.path.join(signals, "release"), "wb").close()
-    holder.wait(timeout=within(60))
-    os.remove(os.path.join(signals, "release"))
+    holder.let_go()
+    holder.wait_gone()
     after = tree_snapshot(own)
     results.check(after == theirs, "the other program's folder is as it was: " + describe_difference(theirs, after))
     shutil.rmtree(own)
