@@ -653,8 +653,22 @@ int Browse(const std::string& path) {
     if (!item) return 5;
     start = end + 1;
   }
-  ClickItem(tree, item);
-  Sleep(300);
+  // On a loaded machine the tree may still be scrolling when the click lands, and picks the
+  // item that was there: the click counts only once the item is the selection.
+  auto selected = [&] {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == item;
+  };
+  for (int attempt = 0; attempt < 3 && !selected(); ++attempt) {
+    ClickItem(tree, item);
+    WaitFor(2000, selected);
+  }
+  if (!selected()) {
+    std::printf("the click did not select it; selected by message\n");
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  }
+  const auto caret = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  std::printf("picked %s\n", ItemText(tree, caret).c_str());
+  if (caret != item) return 6;
   return Answer(IDOK);
 }
 
