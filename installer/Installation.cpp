@@ -49,6 +49,7 @@ struct Installation {
   std::string group;                    // the program group folder G, or empty
   bool groupMade = false;               // G did not exist before
   std::string quickLaunchMade;          // the outermost Quick Launch level made, or empty
+  SavedFile earlierRecord;              // the Uninstall.ini there before, read once; no path if none
   InstallAttempt attempt;               // what was there before, for taking the attempt back
 };
 
@@ -83,13 +84,16 @@ bool ReadSmallFile(const std::string& file, std::string& bytes) {
   return size == 0 || (ReadFile(input.Get(), &bytes[0], size, &read, nullptr) && read == size);
 }
 
-void PutBack(const SavedFile& saved) {
-  rt::UniqueHandle output(rt::CreateReplacingFile(saved.path.c_str(), FILE_ATTRIBUTE_NORMAL));
+bool WriteWholeFile(const std::string& file, const std::string& bytes) {
+  rt::UniqueHandle output(rt::CreateReplacingFile(file.c_str(), FILE_ATTRIBUTE_NORMAL));
+  if (!output.Valid()) return false;
   DWORD written = 0;
-  if (output.Valid() && !saved.bytes.empty()) {
-    WriteFile(output.Get(), saved.bytes.data(), static_cast<DWORD>(saved.bytes.size()), &written, nullptr);
-  }
+  return bytes.empty() ||
+         (WriteFile(output.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+          written == bytes.size());
 }
+
+void PutBack(const SavedFile& saved) { WriteWholeFile(saved.path, saved.bytes); }
 
 // The folder's missing levels, outermost first (each call makes one level).
 void CreateFolders(const std::string& folder) {
@@ -205,14 +209,16 @@ std::string Pending(const std::string& file) { return file + product::kPendingRe
 
 // The records the uninstaller reads: Uninstall.ini with each entry in a section of its own
 // name, and the log of every file and folder the product has in its folder. Both are written
-// under their pending names; an earlier record is the start of the new one.
-bool WriteRecords(const Installation& setup) {
+// under their pending names; an earlier record is the start of the new one, and is kept in
+// memory as it was read, to go back should the commit fail half-way.
+bool WriteRecords(Installation& setup) {
   const std::string earlierRecord = InFolder(setup, pool::UninstallRecord);
   const std::string record = Pending(earlierRecord);
   DeleteFileA(record.c_str());
-  if (GetFileAttributesA(earlierRecord.c_str()) != INVALID_FILE_ATTRIBUTES &&
-      !CopyFileA(earlierRecord.c_str(), record.c_str(), FALSE)) {
-    return false;
+  if (GetFileAttributesA(earlierRecord.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    setup.earlierRecord.path = earlierRecord;
+    if (!ReadSmallFile(earlierRecord, setup.earlierRecord.bytes) || !WriteWholeFile(record, setup.earlierRecord.bytes))
+      return false;
   }
   std::string shortcuts;
   for (const std::string& shortcut : setup.shortcuts)
@@ -225,17 +231,14 @@ bool WriteRecords(const Installation& setup) {
 
 // The pending records take the place of the earlier ones, the log last: until then an earlier
 // installation stays as it was. Should the log not take its place (someone holds the earlier
-// one), the earlier record, kept in memory, goes back beside it.
+// one), the earlier record goes back beside it.
 bool CommitRecords(const Installation& setup) {
   const std::string record = InFolder(setup, pool::UninstallRecord);
   const std::string log = product::path::Join(setup.folder, product::kInstallLogName);
   constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  SavedFile earlierRecord{record, std::string()};
-  const bool recordExisted = GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (recordExisted && !ReadSmallFile(record, earlierRecord.bytes)) return false;
   if (!MoveFileExA(Pending(record).c_str(), record.c_str(), kReplace)) return false;
   if (MoveFileExA(Pending(log).c_str(), log.c_str(), kReplace)) return true;
-  if (recordExisted) PutBack(earlierRecord);
+  if (!setup.earlierRecord.path.empty()) PutBack(setup.earlierRecord);
   return false;
 }
 

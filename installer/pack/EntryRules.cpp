@@ -149,7 +149,8 @@ std::string WindowsNameFault(const std::string& path) {
 }
 
 bool EndsWithFoldingCase(const std::string& path, const std::string& end) {
-  return path.size() >= end.size() && lstrcmpiA(path.c_str() + path.size() - end.size(), end.c_str()) == 0;
+  const std::string folded = product::path::CaseFolded(path);
+  return folded.size() >= end.size() && folded.compare(folded.size() - end.size(), end.size(), product::path::CaseFolded(end)) == 0;
 }
 
 // A name the installer writes a file of its own under: at the top level the payload it unpacks
