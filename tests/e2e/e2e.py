@@ -287,15 +287,26 @@ class Installer:
             return 255
         return sum(ImageStat.Stat(ImageChops.difference(seen, expected)).mean) / 3
 
+    def failure_box(self, seconds):
+        """The text of the box an installation that must fail ends with, or None: at once when it
+        reaches the finish page instead, rather than after the whole wait."""
+        deadline = time.time() + within(seconds)
+        while time.time() < deadline and self.process.poll() is None:
+            text = self.box(5)
+            if text is not None:
+                return text
+            if self.wait_finish_page(0):
+                return None
+        return None
+
     def wait_finish_page(self, seconds):
         deadline = time.time() + within(seconds)
-        while time.time() < deadline:
+        while True:
             if any(line.startswith("_QZ_RgnButton") and " 184 240 152 38" in line for line in self.visible()):
                 return True
-            if self.process.poll() is not None:
+            if self.process.poll() is not None or time.time() >= deadline:
                 return False
             time.sleep(1)
-        return False
 
 
 class HeldFile:
@@ -436,10 +447,15 @@ def uninstall(wine, folder, results, expect_question=True):
         results.check(code == 0 and "确定要卸载" in text, f"the uninstaller asks first ({text!r})")
         wine.driver("answer", IDYES)
     code, text = wine.driver("box", 60)
+    if not expect_question and code == 0 and "确定要卸载" in text:
+        # It asks where it should refuse: a user says 是, so whatever it then removes shows in the
+        # caller's checks, and the caller's check of the refusal fails on the question's text.
+        wine.driver("answer", IDYES)
+        wine.driver("box", 60)
     wine.driver("answer", IDOK)
     try:
         process.wait(timeout=within(60))
-    except subprocess.TimeoutExpired:  # a box OK does not close (a question): the caller's check fails on its text
+    except subprocess.TimeoutExpired:  # a box OK does not close: the caller's check fails on its text
         process.kill()
     return text if code == 0 else ""
 
@@ -795,11 +811,15 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
     for name, data in {"账本.xls": os.urandom(3000), os.path.join("子目录", "备注.txt"): b"note"}.items():
         with open(os.path.join(own, name), "wb") as f:
             f.write(data)
-    # A record naming the folder, which anyone who may write there can make, is no earlier
-    # installation; and a folder of the product that is a link to someone else's files (a Unix
-    # link: Wine shows it as a reparse point, as Windows shows a junction) is never written through.
-    with open(os.path.join(own, "Uninstall.ini"), "wb") as f:
-        f.write(f"[路径]\r\n安装路径={folder}\r\n".encode("gbk"))
+    # A record and a log naming the folder, which anyone who may write there can make, are no
+    # earlier installation without the product's entry in the list of programs; and a folder of
+    # the product that is a link to someone else's files (a Unix link: Wine shows it as a reparse
+    # point, as Windows shows a junction) is never written through.
+    forged = {"Uninstall.ini": f"[路径]\r\n路径={folder}\r\n",
+              "Uninstall.log": f"Veltaro install log 1\r\nfolder={folder}\r\nmade=\r\nend 0\r\n"}
+    for name, text in forged.items():
+        with open(os.path.join(own, name), "wb") as f:
+            f.write(text.encode("gbk"))
     theirs = os.path.join(wine.prefix, "drive_c", "别人的")
     os.makedirs(theirs)
     with open(os.path.join(theirs, "1.exe"), "wb") as f:
@@ -822,7 +842,7 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
         text = run.box(60)
         results.check(text is not None and FOLDER_IN_USE_QUESTION in text, "asked again, 是 tries to install")
         run.answer(IDYES)
-        text = run.box(300)
+        text = run.failure_box(300)
         results.check(text is not None and FAILED_MESSAGE in text, f"the link stops the installation ({text!r})")
         run.answer(IDOK)
         time.sleep(0.5)
@@ -830,8 +850,8 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
         results.check(after == before, "the failed installation leaves the folder as it was: "
                       + describe_difference(before, after))
         results.check(tree_snapshot(theirs) == theirs_before, "nothing is written behind the link")
-        os.remove(os.path.join(own, "模拟考试"))
-        os.remove(os.path.join(own, "Uninstall.ini"))
+        for name in ["模拟考试", *forged]:
+            os.remove(os.path.join(own, name))
         before = tree_snapshot(own)
         run.press(CUSTOM_INSTALL_BUTTON)
         text = run.box(60)
@@ -919,7 +939,7 @@ def fail_after_registration(wine, exe, results, artifacts):
     as before; the folder is left holding only that program's files."""
     own = os.path.join(wine.prefix, "drive_c", "Other")
     os.makedirs(own)
-    for name, data in (("Uninstall.ini", "[路径]\r\n安装路径=C:\\Other\r\n".encode("gbk")),
+    for name, data in (("Uninstall.ini", "[路径]\r\n路径=C:\\Other\r\n".encode("gbk")),
                        ("Uninstall.log", b"its own log\r\n")):
         with open(os.path.join(own, name), "wb") as f:
             f.write(data)
@@ -931,7 +951,7 @@ def fail_after_registration(wine, exe, results, artifacts):
             text = run.box(60)
             results.check(text is not None and FOLDER_IN_USE_QUESTION in text, f"the folder is taken only when 是 ({text!r})")
             run.answer(IDYES)
-            text = run.box(300)
+            text = run.failure_box(300)
             results.check(text is not None and FAILED_MESSAGE in text, f"the held log fails the installation ({text!r})")
             run.answer(IDOK)
             time.sleep(0.5)
@@ -949,7 +969,7 @@ def install_failing_late(wine, exe, results, artifacts):
     message and brings the user back to the folder page, and the window is closed."""
     with Installer(wine, exe, results, artifacts) as run:
         run.press(INSTALL_BUTTON)
-        text = run.box(300)
+        text = run.failure_box(300)
         results.check(text is not None and FAILED_MESSAGE in text, f"the installation fails with the message ({text!r})")
         run.answer(IDOK)
         time.sleep(0.5)
