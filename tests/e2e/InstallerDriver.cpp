@@ -655,20 +655,19 @@ int Browse(const std::string& path) {
   }
   // On a loaded machine the tree may still be scrolling when the click lands, and picks the
   // item that was there: the click counts only once the item is the selection.
-  auto selected = [&] {
-    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == item;
-  };
-  for (int attempt = 0; attempt < 3 && !selected(); ++attempt) {
+  auto caret = [&] { return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)); };
+  HTREEITEM picked = caret();
+  for (int attempt = 0; attempt < 3 && picked != item; ++attempt) {
     ClickItem(tree, item);
-    WaitFor(2000, selected);
+    WaitFor(2000, [&] { return (picked = caret()) == item; });
   }
-  if (!selected()) {
+  if (picked != item) {
     std::printf("the click did not select it; selected by message\n");
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    picked = caret();
   }
-  const auto caret = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  std::printf("picked %s\n", ItemText(tree, caret).c_str());
-  if (caret != item) return 6;
+  std::printf("picked %s\n", ItemText(tree, picked).c_str());
+  if (picked != item) return 6;
   return Answer(IDOK);
 }
 
