@@ -360,6 +360,15 @@ def compare_with_archive(payload, folder, results):
     return count
 
 
+def write_files(folder, files):
+    """Writes each file (its name relative to the folder: its bytes), making the folders on the way."""
+    for name, data in files.items():
+        path = os.path.join(folder, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+
 def read_record(path):
     with open(path, "rb") as f:
         return f.read().decode("gbk")
@@ -725,10 +734,7 @@ def scenario_user_files_survive(wine, exe, payload, results, artifacts):
     group = record.split("程序组=")[1].split("\r\n")[0]
     mine = {"我的笔记.txt": b"notes\r\n", os.path.join("我的资料", "账目.txt"): b"accounts",
             os.path.join("我的资料", "旧", "备忘.txt"): b"memo"}
-    for name, data in mine.items():
-        os.makedirs(os.path.dirname(os.path.join(target, name)), exist_ok=True)
-        with open(os.path.join(target, name), "wb") as f:
-            f.write(data)
+    write_files(target, mine)
     text = uninstall(wine, folder, results)
     results.check("卸载完成" in text and "保留" in text, f"the closing box says the folder was kept ({text!r})")
     kept = {name: open(os.path.join(target, name), "rb").read() == data
@@ -809,19 +815,14 @@ def scenario_folder_in_use(wine, exe, payload, results, artifacts):
     # question marks (its subclass procedure is a Unicode one); the files inside have GBK names.
     folder = "C:\\MyFiles"
     own = os.path.join(wine.prefix, "drive_c", "MyFiles")
-    os.makedirs(os.path.join(own, "子目录"))
-    for name, data in {"账本.xls": os.urandom(3000), os.path.join("子目录", "备注.txt"): b"note"}.items():
-        with open(os.path.join(own, name), "wb") as f:
-            f.write(data)
+    write_files(own, {"账本.xls": os.urandom(3000), os.path.join("子目录", "备注.txt"): b"note"})
     # A record and a log naming the folder, which anyone who may write there can make, are no
     # earlier installation without the product's entry in the list of programs; and a folder of
     # the product that is a link to someone else's files (a Unix link: Wine shows it as a reparse
     # point, as Windows shows a junction) is never written through.
-    forged = {"Uninstall.ini": f"[路径]\r\n路径={folder}\r\n",
-              "Uninstall.log": f"Veltaro install log 1\r\nfolder={folder}\r\nmade=\r\nend 0\r\n"}
-    for name, text in forged.items():
-        with open(os.path.join(own, name), "wb") as f:
-            f.write(text.encode("gbk"))
+    forged = {"Uninstall.ini": f"[路径]\r\n路径={folder}\r\n".encode("gbk"),
+              "Uninstall.log": f"Veltaro install log 1\r\nfolder={folder}\r\nmade=\r\nend 0\r\n".encode("gbk")}
+    write_files(own, forged)
     theirs = os.path.join(wine.prefix, "drive_c", "别人的")
     os.makedirs(theirs)
     with open(os.path.join(theirs, "1.exe"), "wb") as f:
@@ -940,11 +941,8 @@ def fail_after_registration(wine, exe, results, artifacts):
     files, the shortcuts it replaced, the entry's values, that program's Uninstall.ini) must be
     as before; the folder is left holding only that program's files."""
     own = os.path.join(wine.prefix, "drive_c", "Other")
-    os.makedirs(own)
-    for name, data in (("Uninstall.ini", "[路径]\r\n路径=C:\\Other\r\n".encode("gbk")),
-                       ("Uninstall.log", b"its own log\r\n")):
-        with open(os.path.join(own, name), "wb") as f:
-            f.write(data)
+    write_files(own, {"Uninstall.ini": "[路径]\r\n路径=C:\\Other\r\n".encode("gbk"),
+                      "Uninstall.log": b"its own log\r\n"})
     holder = HeldFile(wine, "C:\\Other\\Uninstall.log")
     results.check(holder.wait_held(), "the other program holds its log")
     theirs = tree_snapshot(own)
