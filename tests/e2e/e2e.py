@@ -6,12 +6,26 @@ on disk, the registry through `wine reg query`, the uninstall record, shortcuts 
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 import zipfile
+
+
+def take_seat_display():
+    """Shows this test's windows on the display of the seat ctest gave it (scripts/seats), as
+    scripts/wine-env does for the Windows test programs: on another seat's display the windows of
+    that seat's test would cover ours, take the keyboard focus and stand in our screenshots."""
+    seat = re.match(r"id:(\d+)", os.environ.get("CTEST_RESOURCE_GROUP_0_SEAT", ""))
+    display = seat and os.environ.get(f"VELTARO_SEAT_{seat.group(1)}_DISPLAY")
+    if display:
+        os.environ["DISPLAY"] = display
+
+
+take_seat_display()  # before any Wine or screenshot takes the display from the environment
 
 # Page coordinates of the controls the tests use (the window's picture pages are 506 x 326).
 INSTALL_BUTTON = (246, 244)
